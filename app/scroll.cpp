@@ -1,0 +1,123 @@
+/* scroll.cpp - vertical scrolling by row, page and thumb, and the double-click that
+ * selects a cell.  WM_VSCROLL and WM_LBUTTONDBLCLK reach the main window
+ * (mainwnd.cpp) from the client window, which forwards them. */
+#include "appwindows.h"
+
+#include "../install/install.h"
+#include "../render/draw.h"
+#include "../render/layout.h"
+#include "../resources/resource.h"
+#include "settings.h"
+#include "shell.h"
+
+static void RedrawPage(HDC dc)
+{
+    SetScrollPos(clientWindow, SB_VERT, shell.topRow, TRUE);
+    SendMessageA(mainWindow, UM_DRAWPAGE, (WPARAM)dc, 0);
+    ValidateRect(clientWindow, NULL);
+}
+
+/* The 32-bit thumb position, so that lists of more than 32,767 rows stay reachable;
+ * the message's own 16 bits are used when the bar cannot tell. */
+static int ThumbPosition(WPARAM wParam)
+{
+    SCROLLINFO info;
+    ZeroMemory(&info, sizeof info);
+    info.cbSize = sizeof info;
+    info.fMask = SIF_TRACKPOS;
+    if (GetScrollInfo(clientWindow, SB_VERT, &info))
+        return info.nTrackPos;
+    return (short)HIWORD(wParam);
+}
+
+/* A run of one-row steps in one direction moves the picture and draws only the
+ * uncovered row; the first step after a reversal redraws the page. */
+static void StepOneRow(HDC dc, int down)
+{
+    int pixels = (int)pageLayout.cellHeight;
+    if (down) {
+        shell.topRow++;
+        if (shell.lastStepDown) {
+            ScrollWindow(clientWindow, 0, -pixels, NULL, NULL);
+            SendMessageA(mainWindow, UM_DRAWLASTROW, (WPARAM)dc, 0);
+        } else {
+            SendMessageA(mainWindow, UM_DRAWPAGE, (WPARAM)dc, 0);
+            shell.lastStepDown = 1;
+        }
+    } else {
+        shell.topRow--;
+        if (!shell.lastStepDown) {
+            ScrollWindow(clientWindow, 0, pixels, NULL, NULL);
+            SendMessageA(mainWindow, UM_DRAWFIRSTROW, (WPARAM)dc, 0);
+        } else {
+            SendMessageA(mainWindow, UM_DRAWPAGE, (WPARAM)dc, 0);
+            shell.lastStepDown = 0;
+        }
+    }
+    SetScrollPos(clientWindow, SB_VERT, shell.topRow, TRUE);
+    ValidateRect(clientWindow, NULL);
+}
+
+LRESULT OnVScroll(WPARAM wParam)
+{
+    HDC dc = GetDC(clientWindow);
+    int visible = pageLayout.visibleRows;
+    int last = pageLayout.totalRows - visible;
+    if (last < 0)
+        last = 0;
+
+    switch (LOWORD(wParam)) {
+    case SB_THUMBTRACK:
+        shell.topRow = ThumbPosition(wParam);
+        RedrawPage(dc);
+        break;
+    case SB_PAGEDOWN:
+        shell.topRow = shell.topRow + visible < last ? shell.topRow + visible : last;
+        RedrawPage(dc);
+        break;
+    case SB_PAGEUP:
+        shell.topRow = shell.topRow - visible > 0 ? shell.topRow - visible : 0;
+        RedrawPage(dc);
+        break;
+    case SB_LINEDOWN:
+        if (shell.topRow < last)
+            StepOneRow(dc, 1);
+        break;
+    case SB_LINEUP:
+        if (shell.topRow > 0)
+            StepOneRow(dc, 0);
+        break;
+    default:
+        break;
+    }
+    ReleaseDC(clientWindow, dc);
+    return 0;
+}
+
+void ShowHowToInstall(void)
+{
+    ShowWarning(textHowToInstall, textInformation);
+}
+
+LRESULT OnDoubleClick(LPARAM lParam)
+{
+    HDC dc = GetDC(clientWindow);
+    ComputeLayout(&pageLayout);
+    shell.clickX = LOWORD(lParam);
+    shell.clickY = HIWORD(lParam);
+    shell.hitFound = 0;
+    shell.hitTestMode = 1;
+    SendMessageA(mainWindow, UM_DRAWPAGE, (WPARAM)dc, 0);
+    shell.hitTestMode = 0;
+    if (shell.hitFound) {
+        if (settings.sourceIsDirectory) {
+            DialogBoxParamA(appInstance, MAKEINTRESOURCEA(DIALOG_INSTALL), mainWindow,
+                            InstallDialogProc, 0);
+            SendMessageA(mainWindow, UM_REFRESH, (WPARAM)dc, 0);
+        } else {
+            ShowHowToInstall();
+        }
+    }
+    ReleaseDC(clientWindow, dc);
+    return 0;
+}

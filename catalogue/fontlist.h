@@ -1,0 +1,69 @@
+/* fontlist.h - the font record, the Catalogue (every font of the last scan) and the
+ * DisplayList (the copies that are shown, printed and installed from), with the
+ * operations that fill them: scanning, sorting, filtering and style selection.
+ *
+ * Filled by the UM_RESCAN and UM_REBUILD handlers of the main window (app/mainwnd.cpp);
+ * read by the layout, the drawing walk, printing and installation. */
+#ifndef ZENVRIX_FONTLIST_H
+#define ZENVRIX_FONTLIST_H
+
+#include <windows.h>
+
+/* One font: an installed family, or one .ttf file.  A flat block without pointers,
+ * copied whole from the Catalogue into the DisplayList. */
+struct FontRecord {
+    LOGFONTA logFont;            /* lfFaceName is the family name (name id 1) */
+    TEXTMETRICA textMetrics;
+    int fontType;                /* RASTER_FONTTYPE 1, DEVICE_FONTTYPE 2, TRUETYPE_FONTTYPE 4 */
+    char fileName[300];
+    char filePath[300];
+    char copyright[300];         /* name id 0 */
+    char fontSubfamily[300];     /* name id 2 */
+    char fontIdentifier[300];    /* name id 3 */
+    char fullFontName[300];      /* name id 4 */
+    char version[300];           /* name id 5 */
+    char trademark[300];         /* name id 7 */
+    int boldFlag;                /* OS/2 fsSelection & 32 */
+};
+
+/* A heap array of record pointers, absent (NULL) while empty. */
+struct FontList {
+    FontRecord **records;
+    int count;
+};
+
+extern FontList catalogue;
+extern FontList displayList;
+
+/* Appends one record to the Catalogue; shaped as an EnumFontFamiliesA procedure.
+ * image (the application value) points to a complete FontRecord from the file
+ * reader and is read only while a directory is scanned.  Returns 1, or 0 when
+ * memory ran out ("Not enough memory" shown). */
+int CALLBACK AppendFontRecord(const LOGFONTA *logFont, const TEXTMETRICA *metrics,
+                              DWORD fontType, LPARAM image);
+/* Frees every record, then the array; the list becomes absent with count 0. */
+void FreeFontList(FontList *list);
+
+/* Fills the (empty) Catalogue from the installed fonts or from currentDirectory.
+ * Returns 1, or -1 when the directory scan failed. */
+int ScanFonts(HDC dc);
+/* The directory branch of ScanFonts: counts, then scans currentDirectory with a
+ * progress bar; 1, or -1 on failure. */
+int ScanDirectoryFonts(HDC dc);
+/* Directory scan helpers (recursive, depth first). */
+int CountFontFiles(const char *directory, int *count);
+int ScanDirectory(HDC dc, const char *directory, HWND progressBar, int *stop);
+/* Reads one .ttf file and appends its record; silent on every failure. */
+void ReadFontFile(HDC dc, const char *directory, const char *fileName);
+
+/* Sorts the Catalogue by face name (byte order, stable); returns 1. */
+int SortCatalogue(void);
+/* Fills the emptied DisplayList from the Catalogue through the filter, the
+ * TrueType-only option and the style selection; returns 1, or -1 out of memory. */
+int BuildDisplayList(void);
+/* 1 when the record passes the name filter of the current settings. */
+int MatchesFilter(const FontRecord *record);
+
+INT_PTR CALLBACK FilterDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+#endif

@@ -1,0 +1,35 @@
+# Test and benchmark programs of the cross build.
+#
+# Every tests/*_test.cpp and tests/native/*_test.cpp is one GoogleTest program,
+# linked with the application library, the resources and the harness; CTest runs
+# each under Wine (the toolchain's emulator) in the build tree's own Wine prefix.
+# Every bench/*.cpp is one benchmark program (not run by CTest).
+enable_testing()
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+set(ZENVRIX_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+
+add_library(zenvrix_harness STATIC tests/harness.cpp tests/png.cpp)
+target_link_libraries(zenvrix_harness PUBLIC zenvrix_lib gtest)
+target_include_directories(zenvrix_harness PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
+
+file(GLOB ZENVRIX_TESTS CONFIGURE_DEPENDS tests/*_test.cpp tests/native/*_test.cpp)
+foreach(test_source ${ZENVRIX_TESTS})
+  get_filename_component(test_name ${test_source} NAME_WE)
+  add_executable(${test_name} ${test_source} $<TARGET_OBJECTS:zenvrix_res>)
+  target_link_libraries(${test_name} PRIVATE zenvrix_harness gtest_main)
+  add_test(NAME ${test_name} COMMAND ${test_name})
+  set_tests_properties(${test_name} PROPERTIES
+    TIMEOUT 900
+    ENVIRONMENT "WINEPREFIX=${ZENVRIX_WINEPREFIX};WINEDEBUG=-all;ZENVRIX_SOURCE_DIR=${CMAKE_SOURCE_DIR};ZENVRIX_BINARY_DIR=${CMAKE_BINARY_DIR}")
+endforeach()
+
+file(GLOB ZENVRIX_BENCHES CONFIGURE_DEPENDS bench/*.cpp)
+foreach(bench_source ${ZENVRIX_BENCHES})
+  get_filename_component(bench_name ${bench_source} NAME_WE)
+  add_executable(bench_${bench_name} ${bench_source} $<TARGET_OBJECTS:zenvrix_res>)
+  target_link_libraries(bench_${bench_name} PRIVATE zenvrix_harness)
+endforeach()

@@ -1,0 +1,27 @@
+/* draw.h - drawing one cell of the grid (or hit-testing it) and walking a range of
+ * DisplayList entries with the temporary registration of font files.
+ *
+ * The walk is driven by the drawing messages of the main window (app/mainwnd.cpp),
+ * the double-click (app/scroll.cpp) and the print job (print/). */
+#ifndef ZENVRIX_DRAW_H
+#define ZENVRIX_DRAW_H
+
+#include <windows.h>
+
+/* DisplayList index that the walk is visiting; read by the callbacks. */
+extern int displayPos;
+
+/* Calls callback for DisplayList entries first ... last (clipped), registering each
+ * entry's font file around the call when fonts come from a directory and nothing
+ * is being printed.  userValue is handed on (a pointer to the target HDC). */
+int ForEachDisplayFont(FONTENUMPROCA callback, LPARAM userValue, int first, int last);
+
+/* Per-entry callbacks, shaped as font-enumeration procedures. */
+int CALLBACK DrawFontCell(const LOGFONTA *logFont, const TEXTMETRICA *metrics,
+                          DWORD fontType, LPARAM userValue);
+int CALLBACK LoadFontCallback(const LOGFONTA *logFont, const TEXTMETRICA *metrics,
+                              DWORD fontType, LPARAM userValue);
+int CALLBACK UnloadFontCallback(const LOGFONTA *logFont, const TEXTMETRICA *metrics,
+                                DWORD fontType, LPARAM userValue);
+
+#endif
