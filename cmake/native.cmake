@@ -16,7 +16,7 @@ add_link_options(${ZENVRIX_SANITIZER_FLAGS})
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 file(GLOB ZENVRIX_CORE_SOURCES CONFIGURE_DEPENDS catalogue/*core.cpp render/*core.cpp)
-add_library(zenvrix_core STATIC ${ZENVRIX_CORE_SOURCES})
+add_library(zenvrix_core STATIC ${ZENVRIX_CORE_SOURCES} ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
 target_include_directories(zenvrix_core PUBLIC ${CMAKE_SOURCE_DIR})
 
 file(GLOB ZENVRIX_NATIVE_TESTS CONFIGURE_DEPENDS tests/native/*_test.cpp)

@@ -1,0 +1,1 @@
+/* empty.cpp - keeps the native core library non-empty whatever it holds. */
