@@ -33,3 +33,12 @@ foreach(bench_source ${ZENVRIX_BENCHES})
   add_executable(bench_${bench_name} ${bench_source} $<TARGET_OBJECTS:zenvrix_res>)
   target_link_libraries(bench_${bench_name} PRIVATE zenvrix_harness)
 endforeach()
+
+# Sessions driven like a user would, with real X input: every tests/e2e/*.sh.
+file(GLOB ZENVRIX_E2E_TESTS CONFIGURE_DEPENDS tests/e2e/*.sh)
+foreach(e2e_script ${ZENVRIX_E2E_TESTS})
+  get_filename_component(e2e_name ${e2e_script} NAME_WE)
+  add_test(NAME e2e_${e2e_name} COMMAND bash ${e2e_script} WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+  set_tests_properties(e2e_${e2e_name} PROPERTIES TIMEOUT 300
+    ENVIRONMENT "WINEPREFIX=${ZENVRIX_WINEPREFIX};WINEDEBUG=-all")
+endforeach()

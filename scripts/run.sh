@@ -35,5 +35,6 @@ sleep 2
 shot="$build/zenvrix-screenshot.png"
 import -window "$window" "$shot"
 echo "screenshot: $shot"
-xdotool windowclose "$window" 2>/dev/null || xdotool key --window "$window" alt+F4
+xdotool windowfocus "$window"
+xdotool key alt+F4
 wait "$program" || true
