@@ -528,6 +528,37 @@ TEST_F(Shell, PTogglesTheFilterAndOtherKeysAreIgnored)
     EXPECT_EQ(0, settings.filterOn);
 }
 
+/* ---- font changes ---- */
+
+static bool CatalogueHoldsFace(const char *face)
+{
+    for (int i = 0; i < catalogue.count; i++)
+        if (strcmp(catalogue.records[i]->logFont.lfFaceName, face) == 0)
+            return true;
+    return false;
+}
+
+static void AppendSentinel(void)
+{
+    FontRecord record;
+    ZeroMemory(&record, sizeof record);
+    strcpy(record.logFont.lfFaceName, "Zz Sentinel");
+    AppendFontRecord(&record.logFont, &record.textMetrics, TRUETYPE_FONTTYPE, 0);
+}
+
+TEST_F(Shell, FontChangeFromElsewhereRescansButOurOwnDoesNot)
+{
+    ASSERT_GT(catalogue.count, 0); /* the installed fonts */
+    AppendSentinel();
+    shell.ownFontChange = 1;
+    SendMessageA(mainWindow, WM_FONTCHANGE, 0, 0);
+    EXPECT_TRUE(CatalogueHoldsFace("Zz Sentinel"));
+    shell.ownFontChange = 0;
+    SendMessageA(mainWindow, WM_FONTCHANGE, 0, 0);
+    EXPECT_FALSE(CatalogueHoldsFace("Zz Sentinel"));
+    EXPECT_GT(catalogue.count, 0);
+}
+
 /* ---- read-me ---- */
 
 static HWND FindNotepad(void)
