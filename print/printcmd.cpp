@@ -1,5 +1,124 @@
-/* printcmd.cpp - the print commands and the print job. */
+/* printcmd.cpp - the three commands that talk to the system print dialog:
+ * "&Print..." (121), "Pri&nt with default settings..." (155) and "P&rinter
+ * setup..." (128).  They prepare the print-dialog block and the printer layout,
+ * run the dialog, read the chosen printer's metrics, start the print job
+ * (printjob.cpp) for 121 and put the screen layout back afterwards.
+ * Called from the main window's command handler (app/mainwnd.cpp). */
 #include "printer.h"
 
-void RunPrintCommand(int) {}
-int PrintGrid(HDC, PRINTDLGA *) { return 1; }
+#include "../app/settings.h"
+#include "../app/shell.h"
+#include "../render/layout.h"
+#include "../resources/resource.h"
+
+static void DeleteCommandDC(void)
+{
+    if (printerSetup.printDlg.hDC != NULL)
+        DeleteDC(printerSetup.printDlg.hDC);
+    printerSetup.printDlg.hDC = NULL;
+}
+
+static void FreeHandle(HGLOBAL *handle)
+{
+    if (*handle != NULL)
+        GlobalFree(*handle);
+    *handle = NULL;
+}
+
+static void FreeBothHandles(void)
+{
+    FreeHandle(&printerSetup.printDlg.hDevMode);
+    FreeHandle(&printerSetup.printDlg.hDevNames);
+}
+
+/* A failure after the dialog: the message, the temporary fonts, the handles. */
+static void FailAfterDialog(const char *text, const char *caption, int fontsLoaded)
+{
+    ShowWarning(text, caption);
+    if (fontsLoaded)
+        SendMessageA(mainWindow, UM_UNLOADALL, (WPARAM)printerSetup.printDlg.hDC, 0);
+    DeleteCommandDC();
+    FreeBothHandles();
+}
+
+/* Success: the new printer's metrics, the screen redrawn for them, and for 121 the
+ * job itself; the temporary fonts stay until the user confirms the pages are out. */
+static void PrintWithNewPrinter(int command, int fontsLoaded)
+{
+    PRINTDLGA *dialog = &printerSetup.printDlg;
+    POINT size = {0, 0};
+    Escape(dialog->hDC, GETPHYSPAGESIZE, 0, NULL, &size);
+    printerSetup.pageWidth = size.x;
+    printerSetup.pageHeight = size.y;
+    printerSetup.dpiX = GetDeviceCaps(dialog->hDC, LOGPIXELSX);
+    printerSetup.dpiY = GetDeviceCaps(dialog->hDC, LOGPIXELSY);
+
+    HDC screen = GetDC(clientWindow);
+    printing = 0;
+    ComputeLayout(&pageLayout);
+    SendMessageA(mainWindow, UM_REFRESH, (WPARAM)screen, 0);
+    printing = 1;
+    ComputeLayout(&pageLayout);
+    ReleaseDC(clientWindow, screen);
+    ComputeLayout(&pageLayout);
+
+    if (command == CMD_PRINT) {
+        PrintGrid(dialog->hDC, dialog);
+        ShowWarning("Press AFTER all pages are printed", "");
+        if (fontsLoaded)
+            SendMessageA(mainWindow, UM_UNLOADALL, (WPARAM)dialog->hDC, 0);
+    }
+    DeleteCommandDC();
+}
+
+void RunPrintCommand(int command)
+{
+    PRINTDLGA *dialog = &printerSetup.printDlg;
+    if (!printerSetup.printerKnown && QueryDefaultPrinter() == -1) {
+        ShowWarning(textPrinterHdcError, NULL);
+        return;
+    }
+    DeleteCommandDC();
+    FreeHandle(&dialog->hDevNames);
+    if (command == CMD_PRINT_DEFAULT) {
+        FreeHandle(&dialog->hDevMode);
+        ZeroMemory(dialog, sizeof *dialog);
+        dialog->lStructSize = 66;
+        dialog->hwndOwner = mainWindow;
+        dialog->Flags = PD_RETURNDC | PD_COLLATE | PD_NOSELECTION;
+        command = CMD_PRINT;
+    }
+
+    printing = 1;
+    ComputeLayout(&pageLayout);
+    dialog->nFromPage = dialog->nMinPage = 1;
+    dialog->nToPage = dialog->nMaxPage = (WORD)pageLayout.pageCount;
+
+    int fontsLoaded = 0;
+    if (command == CMD_PRINT && settings.sourceIsDirectory) {
+        SendMessageA(mainWindow, UM_LOADALL, 0, 0);
+        fontsLoaded = 1;
+    }
+
+    if (!PrintDlgA(dialog)) {
+        if (fontsLoaded)
+            SendMessageA(mainWindow, UM_UNLOADALL, (WPARAM)dialog->hDC, 0);
+        DeleteCommandDC();
+        if (CommDlgExtendedError() != 0) {
+            ShowWarning("Printing error!!", " ");
+            FreeBothHandles();
+        }
+    } else if (dialog->hDC == NULL || (dialog->Flags & PD_RETURNIC)) {
+        FailAfterDialog("Printing error!", " ", fontsLoaded);
+    } else {
+        POINT size = {0, 0};
+        if (Escape(dialog->hDC, GETPHYSPAGESIZE, 0, NULL, &size) <= 0)
+            FailAfterDialog("can't get printer page size", NULL, fontsLoaded);
+        else
+            PrintWithNewPrinter(command, fontsLoaded);
+    }
+
+    printing = 0;
+    ComputeLayout(&pageLayout);
+    SendMessageA(mainWindow, UM_REFRESH, 0, 0);
+}
