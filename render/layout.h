@@ -73,13 +73,17 @@ struct LayoutInputs {
     int columns;
     int pointSize;
     float labelScale;
-    const char *sampleText;
+    const char *sampleText;      /* NUL-terminated; may be NULL (no text) */
+    int textLength;              /* lstrlenA of sampleText */
     int fontCount;               /* DisplayList count */
 };
 
 extern PageLayout pageLayout;
 
+/* Fills *layout from the inputs alone (layoutcore.cpp); returns lastPageFill. */
 int ComputeLayoutFrom(const LayoutInputs *inputs, PageLayout *layout);
+/* Reads the client window, the screen and printer resolutions, the margins, the
+ * view options and the DisplayList count, then ComputeLayoutFrom (layout.cpp). */
 int ComputeLayout(PageLayout *layout);
 
 #endif
