@@ -1,5 +1,21 @@
-/* install.cpp - installing a font file into the system. */
+/* install.cpp - installing one font file into the running system: the test whether
+ * the system already lists the font, the copy into the Fonts folder, the font
+ * resource, the value in the system's font list and the WM_FONTCHANGE broadcast.
+ *
+ * Touches the Fonts folder (or the System folder), the HKEY_LOCAL_MACHINE font
+ * list and the graphics system's font table, and nothing of the program's own
+ * lists.  Never shows a message: a failure leaves its reason in installMessage for
+ * the caller, the install dialog (installdlg.cpp).  A failed call undoes what it
+ * did itself, so the Fonts folder and the registry are left as they were. */
 #include "install.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "../app/faults.h"
+#include "../app/settings.h"
+#include "../app/shell.h"
+#include "../resources/resource.h"
 
 int installMode;
 int installScope;
@@ -7,12 +23,252 @@ char installMessage[300];
 int targetExists;
 int cataloguePos;
 
-void ResetInstallOptions(void) {}
-int InstallFont(const FontRecord *) { return 0; }
-int CopyFontFile(const char *, const char *) { return 0; }
-int IsFontInstalled(HDC, const char *) { return 0; }
-int CALLBACK FontInstalledProc(const LOGFONTA *, const TEXTMETRICA *, DWORD, LPARAM) { return 0; }
-int ForEachCatalogueFont(const char *, FONTENUMPROCA, LPARAM, int, int) { return 1; }
-int CALLBACK InstallCatalogueFont(const LOGFONTA *, const TEXTMETRICA *, DWORD, LPARAM) { return 1; }
-INT_PTR CALLBACK InstallDialogProc(HWND, UINT, WPARAM, LPARAM) { return 0; }
-INT_PTR CALLBACK FontInfoDialogProc(HWND, UINT, WPARAM, LPARAM) { return 0; }
+/* What FontInstalledProc looks for, and whether it found it. */
+struct FontSearch {
+    const char *fullName;
+    int found;
+};
+
+void ResetInstallOptions(void)
+{
+    installMode = IDC_INSTALL_COPY;
+    installScope = IDC_SCOPE_SELECTED;
+    installMessage[0] = 0;
+    targetExists = 0;
+    cataloguePos = 0;
+}
+
+static void SetInstallMessage(const char *text)
+{
+    snprintf(installMessage, sizeof installMessage, "%s", text);
+}
+
+int CALLBACK FontInstalledProc(const LOGFONTA *logFont, const TEXTMETRICA *metrics,
+                               DWORD fontType, LPARAM context)
+{
+    const ENUMLOGFONTA *font = (const ENUMLOGFONTA *)logFont;
+    FontSearch *search = (FontSearch *)context;
+    /* Byte for byte: upper and lower case matter. */
+    if (strcmp((const char *)font->elfFullName, search->fullName) == 0) {
+        search->found = 1;
+        return 0;
+    }
+    return 1;
+}
+
+/* Enumerates the family named like the full name; the font counts as listed when
+ * one of the fonts enumerated carries exactly that full name. */
+int IsFontInstalled(HDC dc, const char *fullName)
+{
+    FontSearch search;
+    search.fullName = fullName;
+    search.found = 0;
+    EnumFontFamiliesA(dc, fullName, (FONTENUMPROCA)FontInstalledProc, (LPARAM)&search);
+    return search.found;
+}
+
+static int PathExists(const char *path)
+{
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+static int DirectoryExists(const char *path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+/* Writes the bytes under a fresh temporary name in the target's folder and only
+ * then renames that file to the target, so the target name never shows a partial
+ * file; the rename never replaces a file that appeared meanwhile.  On any failure
+ * the temporary file is removed again. */
+static int WriteFileWhole(const char *target, const void *bytes, long size)
+{
+    char folder[300];
+    snprintf(folder, sizeof folder, "%s", target);
+    char *slash = strrchr(folder, '\\');
+    if (slash == NULL)
+        return 0;
+    slash[1] = 0;
+
+    char partial[MAX_PATH];
+    if (GetTempFileNameA(folder, "zvx", 0, partial) == 0)
+        return 0;
+    OFSTRUCT place;
+    HFILE file = OpenFile(partial, &place, OF_WRITE);
+    if (file == HFILE_ERROR) {
+        DeleteFileA(partial);
+        return 0;
+    }
+    int ok = SeamHWrite(file, bytes, size) == size;
+    if (_lclose(file) == HFILE_ERROR)
+        ok = 0;
+    if (ok && !MoveFileA(partial, target))
+        ok = 0;
+    if (!ok)
+        DeleteFileA(partial);
+    return ok;
+}
+
+/* Reads the whole source into one global block and writes it out under the
+ * target's name.  A file already there is never overwritten: targetExists says so.
+ * A short read or write counts as a failure and leaves no target behind. */
+int CopyFontFile(const char *source, const char *target)
+{
+    targetExists = 0;
+    if (PathExists(target)) {
+        targetExists = 1;
+        return 0;
+    }
+    OFSTRUCT place;
+    HFILE file = OpenFile(source, &place, OF_READ);
+    if (file == HFILE_ERROR)
+        return 0;
+
+    int ok = 0;
+    HGLOBAL block = NULL;
+    void *bytes = NULL;
+    DWORD size = GetFileSize((HANDLE)(INT_PTR)file, NULL);
+    if (size != INVALID_FILE_SIZE && size <= 0x7FFFFFFF) {
+        block = SeamGlobalAlloc(GMEM_FIXED, size > 0 ? size : 1);
+        bytes = block != NULL ? GlobalLock(block) : NULL;
+        if (bytes != NULL)
+            ok = SeamHRead(file, bytes, (long)size) == (long)size;
+    }
+    _lclose(file);
+
+    if (ok)
+        ok = WriteFileWhole(target, bytes, (long)size);
+    if (block != NULL) {
+        if (bytes != NULL)
+            GlobalUnlock(block);
+        GlobalFree(block);
+    }
+    return ok;
+}
+
+/* The first font-list key of the string table that opens for reading, or NULL. */
+static const char *FindFontListKey(void)
+{
+    const char *candidates[2] = {fontKeyNt, fontKey};
+    for (int i = 0; i < 2; i++) {
+        HKEY key;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, candidates[i], 0, KEY_READ, &key) ==
+            ERROR_SUCCESS) {
+            RegCloseKey(key);
+            return candidates[i];
+        }
+    }
+    return NULL;
+}
+
+/* Sets "<full name> (TrueType)" to the file's name or path; 1 when it was written. */
+static int WriteFontListValue(const char *keyPath, const char *fullName, const char *data)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return 0;
+    char valueName[320];
+    snprintf(valueName, sizeof valueName, "%s (TrueType)", fullName);
+    LONG status = SeamRegSetValueExA(key, valueName, 0, REG_SZ, (const BYTE *)data,
+                                     (DWORD)strlen(data) + 1);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
+
+/* Install without copy: the font stays where it is and the registry records its
+ * full path. */
+static int InstallInPlace(const FontRecord *record, const char *keyPath)
+{
+    if (keyPath == NULL)
+        return 0;
+    if (SeamAddFontResourceA(record->filePath) == 0) {
+        SetInstallMessage(textNotInstalled);
+        return 0;
+    }
+    if (!WriteFontListValue(keyPath, record->fullFontName, record->filePath)) {
+        RemoveFontResourceA(record->filePath);
+        SetInstallMessage(textNotInstalled);
+        return 0;
+    }
+    return 1;
+}
+
+/* Install with copy: the file goes into the Fonts folder under the Windows folder
+ * (the System folder when there is none) and the registry records its name. */
+static int InstallCopy(const FontRecord *record, const char *keyPath)
+{
+    char fontsFolder[300];
+    char target[300];
+    int length;
+    snprintf(fontsFolder, sizeof fontsFolder, "%s\\Fonts", windowsDirectory);
+    if (DirectoryExists(fontsFolder))
+        length = snprintf(target, sizeof target, "%s\\Fonts\\%s", windowsDirectory,
+                          record->fileName);
+    else
+        length = snprintf(target, sizeof target, "%s\\%s", systemDirectory, record->fileName);
+    if (keyPath == NULL)
+        return 0;
+    /* A cut path would install the file under another name than the one recorded. */
+    if (length < 0 || length >= (int)sizeof target || record->fileName[0] == 0) {
+        SetInstallMessage(textCantCopy);
+        return 0;
+    }
+    if (!CopyFontFile(record->filePath, target)) {
+        SetInstallMessage(targetExists ? textFileExist : textCantCopy);
+        return 0;
+    }
+    if (scratchFotPath[0] != 0) {
+        OFSTRUCT place;
+        OpenFile(scratchFotPath, &place, OF_DELETE);
+    }
+    if (SeamAddFontResourceA(target) == 0) {
+        DeleteFileA(target);
+        SetInstallMessage(textNotInstalled);
+        return 0;
+    }
+    if (!WriteFontListValue(keyPath, record->fullFontName, record->fileName)) {
+        /* The target did not exist before CopyFontFile: it is this call's own file. */
+        RemoveFontResourceA(target);
+        DeleteFileA(target);
+        SetInstallMessage(textNotInstalled);
+        return 0;
+    }
+    return 1;
+}
+
+/* Tells every top-level window that the fonts changed.  Windows of this thread, the
+ * main window among them, get the message at once, while ownFontChange keeps the
+ * main window from rescanning; windows of other threads and programs get it queued,
+ * so a hung one cannot hold up the program. */
+static void BroadcastFontChange(void)
+{
+    shell.ownFontChange = 1;
+    SendNotifyMessageA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0);
+    shell.ownFontChange = 0;
+}
+
+int InstallFont(const FontRecord *record)
+{
+    HDC dc = GetDC(mainWindow);
+    int listed = IsFontInstalled(dc, record->fullFontName);
+    ReleaseDC(mainWindow, dc);
+    if (listed) {
+        snprintf(installMessage, sizeof installMessage, "Font '%s' %s!", record->fullFontName,
+                 textAlreadyInstalled);
+        return 0;
+    }
+
+    const char *keyPath = FindFontListKey();
+    if (keyPath == NULL)
+        SetInstallMessage(textNotInstalled);
+
+    int result;
+    if (installMode == IDC_INSTALL_NOCOPY)
+        result = InstallInPlace(record, keyPath);
+    else
+        result = InstallCopy(record, keyPath);
+    if (result == 1)
+        BroadcastFontChange();
+    return result;
+}
