@@ -2,10 +2,14 @@
  * dialog to the next, the page size and resolution of the printer, the printing
  * flag, the default-printer query of start-up and the margins dialog.
  * Read by the layout (render/layout.cpp); the query is called by start-up
- * (app/startup.cpp) and the print commands (printcmd.cpp). */
+ * (app/startup.cpp) and the print commands (printcmd.cpp); the margins dialog is
+ * run by command 132 (app/mainwnd.cpp) and writes the four margins of the view
+ * settings (app/settings.h), nothing else. */
 #include "printer.h"
 
+#include "../app/settings.h"
 #include "../app/shell.h"
+#include "../resources/resource.h"
 
 PrinterSetup printerSetup;
 int printing;
@@ -85,4 +89,88 @@ void ReleasePrinterSetup(void)
     FreeDeviceHandles();
 }
 
-INT_PTR CALLBACK MarginsDialogProc(HWND, UINT, WPARAM, LPARAM) { return 0; }
+/* ---- the margins dialog (command 132) ---- */
+
+struct MarginField {
+    int control;
+    float *margin;
+};
+
+/* In the order the dialog reads them. */
+static const MarginField marginFields[4] = {
+    {IDC_MARGIN_LEFT, &settings.marginLeft},
+    {IDC_MARGIN_RIGHT, &settings.marginRight},
+    {IDC_MARGIN_BOTTOM, &settings.marginBottom},
+    {IDC_MARGIN_TOP, &settings.marginTop},
+};
+
+/* A margin as the unsigned number its edit shows, truncated toward zero. */
+static UINT MarginAsUnsigned(float margin)
+{
+    if (!(margin > 0))
+        return 0;
+    if (margin >= 4294967295.0f)
+        return 4294967295u;
+    return (UINT)margin;
+}
+
+/* Decimal digits with nothing but blanks around them.  GetDlgItemInt alone would
+ * take "-5" as 4294967291 and "12abc" as 12 on some systems. */
+static int IsUnsignedText(const char *text)
+{
+    int i = 0;
+    while (text[i] == ' ')
+        i++;
+    int digits = 0;
+    while (text[i] >= '0' && text[i] <= '9') {
+        i++;
+        digits++;
+    }
+    while (text[i] == ' ')
+        i++;
+    return digits > 0 && text[i] == 0;
+}
+
+/* Reads one edit as an unsigned integer; 0 when its text is not one. */
+static int ReadMargin(HWND dialog, int control, UINT *value)
+{
+    char text[32];
+    if (GetDlgItemTextA(dialog, control, text, sizeof text) >= (int)sizeof text - 1)
+        return 0;
+    if (!IsUnsignedText(text))
+        return 0;
+    BOOL translated = FALSE;
+    *value = GetDlgItemInt(dialog, control, &translated, FALSE);
+    return translated != FALSE;
+}
+
+static void OnMarginsInit(HWND dialog)
+{
+    for (int i = 0; i < 4; i++)
+        SetDlgItemInt(dialog, marginFields[i].control, MarginAsUnsigned(*marginFields[i].margin),
+                      FALSE);
+}
+
+/* The four margins change together or not at all: while any field is not an
+ * unsigned integer the dialog stays open and the old margins stay in force. */
+static void OnMarginsOk(HWND dialog)
+{
+    UINT values[4];
+    for (int i = 0; i < 4; i++)
+        if (!ReadMargin(dialog, marginFields[i].control, &values[i]))
+            return;
+    for (int i = 0; i < 4; i++)
+        *marginFields[i].margin = (float)values[i];
+    EndDialog(dialog, 1);
+}
+
+INT_PTR CALLBACK MarginsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_INITDIALOG)
+        OnMarginsInit(dialog);
+    else if (message == WM_COMMAND && wParam == IDOK)
+        OnMarginsOk(dialog);
+    else if (message == WM_COMMAND && wParam == IDCANCEL)
+        EndDialog(dialog, 0);
+    return 0;
+}

@@ -1,5 +1,6 @@
-/* draw.h - drawing one cell of the grid (or hit-testing it) and walking a range of
- * DisplayList entries with the temporary registration of font files.
+/* draw.h - drawing one cell of the grid (or hit-testing it, cell.cpp) and walking a
+ * range of DisplayList entries with the temporary registration of font files
+ * (walk.cpp).
  *
  * The walk is driven by the drawing messages of the main window (app/mainwnd.cpp),
  * the double-click (app/scroll.cpp) and the print job (print/). */
@@ -23,5 +24,10 @@ int CALLBACK LoadFontCallback(const LOGFONTA *logFont, const TEXTMETRICA *metric
                               DWORD fontType, LPARAM userValue);
 int CALLBACK UnloadFontCallback(const LOGFONTA *logFont, const TEXTMETRICA *metrics,
                                 DWORD fontType, LPARAM userValue);
+
+/* The label of a cell by labelMode (always the face name for installed fonts),
+ * formatted into label and cut to size - 1 characters. */
+struct FontRecord;
+void FormatCellLabel(const FontRecord *record, char *label, int size);
 
 #endif
