@@ -1,7 +1,164 @@
-/* dirscan.cpp - scanning a folder (and its subfolders) for .ttf files. */
-#include "fontlist.h"
+/* dirscan.cpp - filling the Catalogue from the .ttf files of a folder and, when
+ * asked, of every folder below it: a counting pass, then a reading pass with a
+ * progress window that the Escape key stops after the current file.
+ *
+ * ScanDirectoryFonts is the folder branch of ScanFonts (fontlist.cpp), run inside
+ * the main window's UM_RESCAN (app/mainwnd.cpp).  Each file goes to ReadFontFile
+ * (ttfread.cpp).  Reads the view settings (includeSubdirectories,
+ * currentDirectory); shows "can't close directory" when a listing cannot be
+ * closed; creates and destroys the progress window. */
+#include "fontfiles.h"
 
-int ScanDirectoryFonts(HDC) { return -1; }
-int CountFontFiles(const char *, int *) { return -1; }
-int ScanDirectory(HDC, const char *, HWND, int *) { return -1; }
-void ReadFontFile(HDC, const char *, const char *) {}
+#include <commctrl.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "../app/settings.h"
+#include "../app/shell.h"
+#include "../resources/resource.h"
+
+static const char kCantCloseDirectory[] = "can't close directory";
+
+/* Joins directory and name (and an optional tail) into a path of at most 299
+ * characters; 0 when it would not fit. */
+static int JoinPath(char *path, const char *directory, const char *name, const char *tail)
+{
+    int length = snprintf(path, NAME_SIZE, "%s%s%s", directory, name, tail);
+    return length >= 0 && length < NAME_SIZE;
+}
+
+static int IsDotEntry(const char *name)
+{
+    return strcmp(name, ".") == 0 || strcmp(name, "..") == 0;
+}
+
+static int AsciiLower(int c)
+{
+    return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c;
+}
+
+int IsFontFileName(const char *name)
+{
+    const char *dot = strrchr(name, '.');
+    if (dot == NULL)
+        return 0;
+    const char *wanted = ".ttf";
+    for (int i = 0; i < 5; i++)
+        if (AsciiLower((unsigned char)dot[i]) != wanted[i])
+            return 0;
+    return 1;
+}
+
+/* A .ttf file whose full path fits; longer paths are left alone. */
+static int IsReadableFontEntry(const char *directory, const WIN32_FIND_DATAA *entry)
+{
+    char path[NAME_SIZE];
+    return IsFontFileName(entry->cFileName) && JoinPath(path, directory, entry->cFileName, "");
+}
+
+static int CloseListing(HANDLE find)
+{
+    if (!FindClose(find)) {
+        ShowWarning(kCantCloseDirectory, NULL);
+        return -1;
+    }
+    return 1;
+}
+
+int CountFontFiles(const char *directory, int *count)
+{
+    char pattern[NAME_SIZE];
+    if (!JoinPath(pattern, directory, "*.*", ""))
+        return -1;
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA(pattern, &entry);
+    if (find == INVALID_HANDLE_VALUE)
+        return -1;
+    do {
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            char subdirectory[NAME_SIZE];
+            if (settings.includeSubdirectories && !IsDotEntry(entry.cFileName) &&
+                JoinPath(subdirectory, directory, entry.cFileName, "\\"))
+                CountFontFiles(subdirectory, count);
+        } else if (IsReadableFontEntry(directory, &entry)) {
+            (*count)++;
+        }
+    } while (FindNextFileA(find, &entry));
+    return CloseListing(find);
+}
+
+/* Escape ends the scan after the current file; while it is held the scan waits. */
+static void PollEscape(int *stop)
+{
+    if (!(GetAsyncKeyState(VK_ESCAPE) & 0x8000))
+        return;
+    while (GetAsyncKeyState(VK_ESCAPE) & 0x8000)
+        Sleep(10);
+    *stop = 1;
+}
+
+int ScanDirectory(HDC dc, const char *directory, HWND progressBar, int *stop)
+{
+    char pattern[NAME_SIZE];
+    if (!JoinPath(pattern, directory, "*.*", ""))
+        return -1;
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA(pattern, &entry);
+    if (find == INVALID_HANDLE_VALUE)
+        return -1;
+    do {
+        if (*stop)
+            break;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            char subdirectory[NAME_SIZE];
+            if (settings.includeSubdirectories && !IsDotEntry(entry.cFileName) &&
+                JoinPath(subdirectory, directory, entry.cFileName, "\\"))
+                ScanDirectory(dc, subdirectory, progressBar, stop);
+        } else if (IsReadableFontEntry(directory, &entry)) {
+            if (progressBar != NULL)
+                SendMessageA(progressBar, PBM_STEPIT, 0, 0);
+            ReadFontFile(dc, directory, entry.cFileName);
+            PollEscape(stop);
+        }
+    } while (FindNextFileA(find, &entry));
+    return CloseListing(find);
+}
+
+HWND CreateScanProgress(int count, HWND *dialog)
+{
+    *dialog = CreateDialogParamA(appInstance, MAKEINTRESOURCEA(DIALOG_PROGRESSBAR), mainWindow,
+                                 NULL, 0);
+    if (*dialog == NULL)
+        return NULL;
+    RECT client;
+    GetClientRect(*dialog, &client);
+    HWND bar = CreateWindowExA(0, PROGRESS_CLASSA, NULL, WS_CHILD | WS_VISIBLE, 10, 10,
+                               client.right - 20, 20, *dialog, NULL, appInstance, NULL);
+    if (bar == NULL)
+        return NULL;
+    /* The 32-bit range: a 16-bit one would wrap past 65,535 files. */
+    SendMessageA(bar, PBM_SETRANGE32, 0, (LPARAM)count);
+    SendMessageA(bar, PBM_SETSTEP, 1, 0);
+    return bar;
+}
+
+int ScanDirectoryFonts(HDC dc)
+{
+    char directory[NAME_SIZE];
+    snprintf(directory, sizeof directory, "%s", settings.currentDirectory);
+    int count = 0;
+    int stop = 0;
+    if (CountFontFiles(directory, &count) == -1)
+        return -1;
+
+    HWND dialog = NULL;
+    HWND bar = NULL;
+    if (count > 0)
+        bar = CreateScanProgress(count, &dialog);
+    int result = ScanDirectory(dc, directory, bar, &stop);
+    if (bar != NULL)
+        DestroyWindow(bar);
+    if (dialog != NULL)
+        DestroyWindow(dialog);
+    return result == -1 ? -1 : 1;
+}

@@ -1,0 +1,57 @@
+/* fontfiles.h - the font-file reader and the folder scan beyond what fontlist.h
+ * declares: one file read into a record without appending it, the reason a file
+ * gave no record, whole-file reading for comparison, and the scan's progress bar.
+ *
+ * Implemented in ttfread.cpp and dirscan.cpp; used by zenvrix-info.exe
+ * (zenvrix_info_main.cpp), the tests and the benchmark. */
+#ifndef ZENVRIX_FONTFILES_H
+#define ZENVRIX_FONTFILES_H
+
+#include <windows.h>
+
+#include "fontlist.h"
+
+/* Why a file gave a record or none. */
+enum FontFileResult {
+    FONT_FILE_OK = 1,
+    FONT_FILE_PATH_TOO_LONG = -1,    /* directory + name would not fit in 299 characters */
+    FONT_FILE_CANT_OPEN = -2,
+    FONT_FILE_CANT_READ = -3,
+    FONT_FILE_NOT_TRUETYPE = -4,     /* sfnt version neither 1.0 nor "true" */
+    FONT_FILE_NO_NAME_TABLE = -5,
+    FONT_FILE_NO_OS2_TABLE = -6,
+    FONT_FILE_NO_METRICS = -7,       /* GetTextMetricsA failed */
+    FONT_FILE_NO_MEMORY = -8         /* AppendFontRecord ran out of memory */
+};
+
+/* Bytes read from the start of a file and around each table the reader needs. */
+enum { FONT_READ_CHUNK = 16384 };
+
+/* Reads one file into *record (the image AppendFontRecord copies) without appending
+ * it.  wholeFile 0: only the bytes the reader needs are read into the FileBuffer,
+ * each at its own offset; 1: the file's first 100,000,000 bytes are read in one go.
+ * Both give the same record. */
+FontFileResult ReadFontRecord(HDC dc, const char *directory, const char *fileName,
+                              int wholeFile, FontRecord *record);
+
+/* The result of the last ReadFontFile, and a short English text for it. */
+extern FontFileResult lastFontFileResult;
+const char *FontFileResultText(FontFileResult result);
+
+/* Counters of the reads made since the last reset (benchmark and tests). */
+struct FontReadCounters {
+    unsigned long files;
+    unsigned long reads;
+    double bytes;
+};
+extern FontReadCounters fontReadCounters;
+
+/* The progress window of a scan of `count` files: the dialog DIALOG_PROGRESSBAR
+ * owned by the main window, with its bar (range 0 ... count, step 1).  Returns the
+ * bar, or NULL when the dialog could not be made; *dialog gets the dialog. */
+HWND CreateScanProgress(int count, HWND *dialog);
+
+/* 1 when the name's part from its last dot on is ".ttf" in any letter case. */
+int IsFontFileName(const char *name);
+
+#endif

@@ -1,0 +1,180 @@
+/* ttfread.cpp - reading one .ttf file into a font record: the Win32 side of the
+ * TrueType reader (ttfcore.cpp does the parsing).
+ *
+ * Opens the file, reads the bytes the parser asks for into the FileBuffer (each at
+ * its own offset, so the image is used in place), converts the Windows Unicode
+ * names to the ANSI code page, takes the metrics of the scan's device context and
+ * appends the record to the Catalogue.  Touches the FileBuffer (app/startup.cpp
+ * allocates it) and the Catalogue (fontlist.cpp).  Called by the folder scan
+ * (dirscan.cpp) for every .ttf file, and by zenvrix-info.exe. */
+#include "fontfiles.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "../app/faults.h"
+#include "../app/shell.h"
+#include "ttfcore.h"
+
+FontFileResult lastFontFileResult;
+FontReadCounters fontReadCounters;
+
+/* The whole conversion of one name: 29,999 code units at most, and no ANSI code
+ * page gives more than four bytes for one unit. */
+static char conversion[4 * (kTtfUnicodeLengthLimit / 2)];
+
+/* Converts with the system's ANSI code page and keeps the first outSize bytes: a
+ * conversion straight into a short buffer would fail outright when the text needs
+ * more room. */
+static int ConvertToAnsi(void *, const uint16_t *units, int count, char *out, int outSize)
+{
+    int n = WideCharToMultiByte(CP_ACP, WC_COMPOSITECHECK | WC_SEPCHARS | WC_DISCARDNS,
+                                (LPCWSTR)units, count, conversion, (int)sizeof conversion,
+                                NULL, NULL);
+    if (n <= 0)
+        return 0;
+    if (n > outSize)
+        n = outSize;
+    memcpy(out, conversion, (size_t)n);
+    return n;
+}
+
+struct OpenFont {
+    HFILE file;
+    long position;               /* where the next read starts; -1 unknown */
+};
+
+/* Reads count bytes at pos into dest; returns the bytes read or -1. */
+static long ReadFileAt(void *context, uint32_t pos, unsigned char *dest, uint32_t count)
+{
+    OpenFont *font = (OpenFont *)context;
+    if (font->position != (long)pos) {
+        if (_llseek(font->file, (LONG)pos, FILE_BEGIN) != (LONG)pos) {
+            font->position = -1;
+            return -1;
+        }
+    }
+    long got = SeamHRead(font->file, dest, (long)count);
+    font->position = got >= 0 ? (long)pos + got : -1;
+    fontReadCounters.reads++;
+    if (got > 0)
+        fontReadCounters.bytes += got;
+    return got;
+}
+
+static FontFileResult ResultOf(TtfResult result)
+{
+    switch (result) {
+    case TTF_OK: return FONT_FILE_OK;
+    case TTF_NOT_TRUETYPE: return FONT_FILE_NOT_TRUETYPE;
+    case TTF_NO_NAME_TABLE: return FONT_FILE_NO_NAME_TABLE;
+    case TTF_NO_OS2_TABLE: return FONT_FILE_NO_OS2_TABLE;
+    default: return FONT_FILE_CANT_READ;
+    }
+}
+
+/* Reads the open file's names and OS/2 fields into info. */
+static FontFileResult ReadOpenFont(HFILE file, int wholeFile, TtfFontInfo *info)
+{
+    if (fileBuffer == NULL)
+        return FONT_FILE_CANT_READ;
+    DWORD high = 0;
+    DWORD low = GetFileSize((HANDLE)(INT_PTR)file, &high);
+    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)
+        return FONT_FILE_CANT_READ;
+    /* Only the first FILE_BUFFER_SIZE bytes of a file count. */
+    uint32_t imageSize = high != 0 || low > FILE_BUFFER_SIZE ? (uint32_t)FILE_BUFFER_SIZE : low;
+
+    SfntImage image;
+    if (wholeFile) {
+        long got = SeamHRead(file, fileBuffer, FILE_BUFFER_SIZE);
+        fontReadCounters.reads++;
+        if (got < 0 || (uint32_t)got < imageSize)
+            return FONT_FILE_CANT_READ;   /* an error, or the file ended early */
+        fontReadCounters.bytes += got;
+        SfntImageWhole(&image, fileBuffer, (uint32_t)got);
+    } else {
+        OpenFont font = {file, 0};
+        SfntImageOnDemand(&image, fileBuffer, imageSize, ReadFileAt, &font, FONT_READ_CHUNK);
+    }
+    TtfPlatform platform;
+    platform.systemLcid = (uint32_t)GetSystemDefaultLCID();
+    platform.toAnsi = ConvertToAnsi;
+    platform.context = NULL;
+    return ResultOf(ReadSfntFont(&image, &platform, info));
+}
+
+static void CopyText(char *member, const char *text)
+{
+    snprintf(member, 300, "%s", text);
+}
+
+FontFileResult ReadFontRecord(HDC dc, const char *directory, const char *fileName,
+                              int wholeFile, FontRecord *record)
+{
+    memset(record, 0, sizeof *record);
+    /* A path that does not fit is not cut: a cut path could name another file. */
+    char path[300];
+    int length = snprintf(path, sizeof path, "%s%s", directory, fileName);
+    if (length < 0 || length >= (int)sizeof path)
+        return FONT_FILE_PATH_TOO_LONG;
+
+    /* _lopen rather than OpenFile, whose record of the path holds only 128
+     * characters: OpenFile fails on every longer path. */
+    HFILE file = _lopen(path, OF_READ);
+    if (file == HFILE_ERROR)
+        return FONT_FILE_CANT_OPEN;
+    fontReadCounters.files++;
+    TtfFontInfo info;
+    FontFileResult result = ReadOpenFont(file, wholeFile, &info);
+    _lclose(file);
+    if (result != FONT_FILE_OK)
+        return result;
+
+    LOGFONTA *font = &record->logFont;
+    font->lfWeight = (LONG)info.weightClass;
+    font->lfItalic = (BYTE)info.italic;
+    font->lfUnderline = (BYTE)info.underline;
+    font->lfStrikeOut = (BYTE)info.strikeOut;
+    font->lfCharSet = DEFAULT_CHARSET;
+    memcpy(font->lfFaceName, info.faceName, sizeof font->lfFaceName);
+    CopyText(record->copyright, info.copyright);
+    CopyText(record->fontSubfamily, info.subfamily);
+    CopyText(record->fontIdentifier, info.identifier);
+    CopyText(record->fullFontName, info.fullName);
+    CopyText(record->version, info.version);
+    CopyText(record->trademark, info.trademark);
+    record->boldFlag = info.boldFlag;
+    CopyText(record->fileName, fileName);
+    CopyText(record->filePath, path);
+    record->fontType = TRUETYPE_FONTTYPE;
+    if (!GetTextMetricsA(dc, &record->textMetrics))
+        return FONT_FILE_NO_METRICS;
+    return FONT_FILE_OK;
+}
+
+void ReadFontFile(HDC dc, const char *directory, const char *fileName)
+{
+    static FontRecord record;    /* no allocation per file */
+    FontFileResult result = ReadFontRecord(dc, directory, fileName, 0, &record);
+    if (result == FONT_FILE_OK &&
+        !AppendFontRecord(&record.logFont, &record.textMetrics, TRUETYPE_FONTTYPE, (LPARAM)&record))
+        result = FONT_FILE_NO_MEMORY;
+    lastFontFileResult = result;
+}
+
+const char *FontFileResultText(FontFileResult result)
+{
+    switch (result) {
+    case FONT_FILE_OK: return "read";
+    case FONT_FILE_PATH_TOO_LONG: return "path longer than 299 characters";
+    case FONT_FILE_CANT_OPEN: return "cannot open the file";
+    case FONT_FILE_CANT_READ: return "cannot read the file";
+    case FONT_FILE_NOT_TRUETYPE: return "not a TrueType file";
+    case FONT_FILE_NO_NAME_TABLE: return "no name table";
+    case FONT_FILE_NO_OS2_TABLE: return "no OS/2 table";
+    case FONT_FILE_NO_METRICS: return "no text metrics";
+    case FONT_FILE_NO_MEMORY: return "not enough memory";
+    }
+    return "unknown";
+}
