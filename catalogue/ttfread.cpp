@@ -86,6 +86,7 @@ static FontFileResult ReadOpenFont(HFILE file, int wholeFile, TtfFontInfo *info)
     uint32_t imageSize = high != 0 || low > FILE_BUFFER_SIZE ? (uint32_t)FILE_BUFFER_SIZE : low;
 
     SfntImage image;
+    OpenFont font = {file, 0};
     if (wholeFile) {
         long got = SeamHRead(file, fileBuffer, FILE_BUFFER_SIZE);
         fontReadCounters.reads++;
@@ -94,7 +95,6 @@ static FontFileResult ReadOpenFont(HFILE file, int wholeFile, TtfFontInfo *info)
         fontReadCounters.bytes += got;
         SfntImageWhole(&image, fileBuffer, (uint32_t)got);
     } else {
-        OpenFont font = {file, 0};
         SfntImageOnDemand(&image, fileBuffer, imageSize, ReadFileAt, &font, FONT_READ_CHUNK);
     }
     TtfPlatform platform;

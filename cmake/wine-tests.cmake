@@ -42,3 +42,12 @@ foreach(e2e_script ${ZENVRIX_E2E_TESTS})
   set_tests_properties(e2e_${e2e_name} PROPERTIES TIMEOUT 300
     ENVIRONMENT "WINEPREFIX=${ZENVRIX_WINEPREFIX};WINEDEBUG=-all")
 endforeach()
+
+# The TrueType oracle: zenvrix-info.exe under Wine against an independent reader
+# built on fontTools, over every .ttf under /usr/share/fonts.
+add_test(NAME ttf_oracle
+         COMMAND /bin/bash ${CMAKE_SOURCE_DIR}/tests/oracle/run_oracle.sh
+                 $<TARGET_FILE:zenvrix-info>)
+set_tests_properties(ttf_oracle PROPERTIES
+  TIMEOUT 900
+  ENVIRONMENT "WINEPREFIX=${ZENVRIX_WINEPREFIX};WINEDEBUG=-all")

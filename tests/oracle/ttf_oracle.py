@@ -1,0 +1,219 @@
+#!/usr/bin/python3
+"""ttf_oracle.py - an independent reader of TrueType names and styles, built on
+fontTools, that applies the program's selection rules; it runs zenvrix-info.exe
+under Wine over the same files and compares the two line by line.
+
+Rules applied here, written from the file format and the reader's rules, not from
+the program's code:
+  * only sfnt version 0x00010000 or 'true'; the 'name' and 'OS/2' tables must exist;
+    the OS/2 table is used when its first 64 bytes (through fsSelection) lie in
+    the file's first 100,000,000 bytes;
+  * name ids 0,1,2,3,4,5,7; Macintosh records (platform 1) are taken as raw bytes
+    while no Windows Unicode record has been ranked above 0 for that id; Windows
+    Unicode (3,1) records are ranked 1 for English (US), 2 for the system locale,
+    3 for both, and replace a stored name of equal or lower rank; strings of 60,000
+    bytes or more are passed over; later wins among equals;
+  * Unicode text is converted with the ANSI code page as Wine does with
+    WC_COMPOSITECHECK | WC_SEPCHARS | WC_DISCARDNS (its own table, best fit
+    included), cut to its first 100 bytes, to length / 2 bytes, and to the member
+    (31 bytes for the family, 299 for the others);
+  * lfWeight = usWeightClass; lfItalic, lfUnderline, lfStrikeOut, boldFlag = the
+    fsSelection bits 1, 2, 16, 32 as masked.
+
+usage: ttf_oracle.py --info PATH/zenvrix-info.exe [--root /usr/share/fonts]
+Exit status 0 when every file agrees.
+"""
+import argparse
+import os
+import struct
+import subprocess
+import sys
+import unicodedata
+
+from fontTools.ttLib import TTFont
+
+FILE_LIMIT = 100000000
+TAKEN = {0: "copyright", 1: "face", 2: "subfamily", 3: "identifier", 4: "full",
+         5: "version", 7: "trademark"}
+ORDER = ["face", "subfamily", "full", "identifier", "version", "copyright", "trademark"]
+
+
+class CodePage:
+    """A single-byte code page from a Wine c_NNNN.nls table."""
+
+    def __init__(self, path):
+        words = open(path, "rb").read()
+        count = len(words) // 2
+        w = struct.unpack("<%dH" % count, words[:count * 2])
+        header = w[0]
+        self.default = w[3]
+        base = header
+        self.mb = w[base + 1:base + 1 + 256]
+        wc_start = (base + w[base] + 1) * 2
+        self.wc = words[wc_start:wc_start + 65536]
+        if len(self.wc) != 65536 or w[2] != 1:
+            raise ValueError("not a single-byte code page table: " + path)
+
+    def usable(self, ch):
+        return self.mb[self.wc[ch]] == ch
+
+    def convert(self, units):
+        out = bytearray()
+        i = 0
+        n = len(units)
+        while i < n:
+            ch = units[i]
+            if i + 1 < n:
+                composed = compose(ch, units[i + 1])
+                if composed:
+                    if self.usable(composed):
+                        out.append(self.wc[composed])
+                        i += 2
+                        continue
+                    i += 1          # WC_DISCARDNS: the second one is dropped
+            out.append(self.wc[ch])
+            i += 1
+        return bytes(out)
+
+
+def compose(a, b):
+    if 0xD800 <= a < 0xE000 or 0xD800 <= b < 0xE000:
+        return 0
+    text = unicodedata.normalize("NFC", chr(a) + chr(b))
+    if len(text) == 1 and ord(text) < 0x10000:
+        return ord(text)
+    return 0
+
+
+def rank(language, lcid):
+    return (1 if language == 0x0409 else 0) + (2 if language == lcid else 0)
+
+
+def c_string(data, size):
+    data = data[:size - 1]
+    nul = data.find(b"\0")
+    return data if nul < 0 else data[:nul]
+
+
+def expected_record(path, codepage, lcid):
+    """The record's fields as bytes, or None when the file gives none."""
+    size = os.path.getsize(path)
+    if size > FILE_LIMIT or size < 12:
+        return None, "size"
+    font = TTFont(path, lazy=True)
+    if font.sfntVersion not in ("\x00\x01\x00\x00", "true"):
+        return None, "version"
+    if "name" not in font.reader.tables:
+        return None, "no name"
+    fields = {key: b"" for key in ORDER}
+    ranks = {}
+    for record in font["name"].names:
+        key = TAKEN.get(record.nameID)
+        if key is None:
+            continue
+        member = 32 if key == "face" else 300
+        raw = record.string if isinstance(record.string, bytes) else record.string.encode("latin-1")
+        if record.platformID == 1:
+            if ranks.get(record.nameID, 0) == 0:
+                fields[key] = c_string(raw, member)
+        elif record.platformID == 3 and record.platEncID == 1:
+            r = rank(record.langID, lcid)
+            if r < ranks.get(record.nameID, 0) or len(raw) >= 60000:
+                continue
+            units = [raw[2 * i] << 8 | raw[2 * i + 1] for i in range(len(raw) // 2)]
+            text = codepage.convert(units)[:100][:len(units)]
+            fields[key] = c_string(text, member)
+            ranks[record.nameID] = r
+    if "OS/2" not in font.reader.tables:
+        return None, "no OS/2"
+    entry = font.reader.tables["OS/2"]
+    if entry.offset + 64 > min(size, FILE_LIMIT):
+        return None, "short OS/2"
+    with open(path, "rb") as f:
+        f.seek(entry.offset)
+        os2 = f.read(64)
+    weight = struct.unpack(">H", os2[4:6])[0]
+    selection = struct.unpack(">H", os2[62:64])[0]
+    numbers = [weight, selection & 1, selection & 2, selection & 16, selection & 32]
+    return [fields[key] for key in ORDER] + [str(v).encode() for v in numbers], None
+
+
+def escape(data):
+    return (data.replace(b"\\", b"\\\\").replace(b"\t", b"\\t")
+            .replace(b"\r", b"\\r").replace(b"\n", b"\\n"))
+
+
+def windows_path(path):
+    return "Z:" + path.replace("/", "\\")
+
+
+def batches(paths, budget):
+    """Windows paths in groups whose command line stays under `budget` characters."""
+    part, length = [], 0
+    for path in paths:
+        path = windows_path(path)
+        if part and length + len(path) + 3 > budget:
+            yield part
+            part, length = [], 0
+        part.append(path)
+        length += len(path) + 3
+    if part:
+        yield part
+
+
+def run_info(info, paths, wine, budget):
+    """Lines of zenvrix-info by the path it was given."""
+    lines = {}
+    for part in batches(paths, budget):
+        result = subprocess.run([wine, info] + part, stdout=subprocess.PIPE,
+                                stderr=subprocess.PIPE)
+        for line in result.stdout.split(b"\n"):
+            if line.endswith(b"\r"):
+                line = line[:-1]
+            if line:
+                lines[line.split(b"\t", 1)[0]] = line
+    return lines
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--info", required=True)
+    parser.add_argument("--root", default="/usr/share/fonts")
+    parser.add_argument("--wine", default=os.environ.get("WINE", "wine"))
+    parser.add_argument("--budget", type=int, default=30000,
+                        help="characters of one command line")
+    parser.add_argument("--lcid", type=lambda v: int(v, 0), default=0x409)
+    parser.add_argument("--codepage", default="/usr/share/wine/nls/c_1252.nls")
+    args = parser.parse_args()
+
+    codepage = CodePage(args.codepage)
+    paths = sorted(os.path.join(d, f) for d, _, files in os.walk(args.root)
+                   for f in files if f.lower().endswith(".ttf"))
+    if not paths:
+        print("oracle: no .ttf files under " + args.root)
+        return 1
+    lines = run_info(args.info, paths, args.wine, args.budget)
+
+    differences = 0
+    with_record = 0
+    for path in paths:
+        key = escape(windows_path(path).encode())
+        expected, why = expected_record(path, codepage, args.lcid)
+        got = lines.get(key)
+        if expected is None:
+            if got is not None:
+                differences += 1
+                print("DIFF %s: oracle gives no record (%s), zenvrix-info printed\n  %r" % (path, why, got))
+            continue
+        with_record += 1
+        want = b"\t".join([key] + [escape(f) for f in expected])
+        if got != want:
+            differences += 1
+            print("DIFF %s\n  oracle: %r\n  info:   %r" % (path, want, got))
+    print("oracle: %d files compared (%d with a record), %d differences"
+          % (len(paths), with_record, differences))
+    return 1 if differences else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
