@@ -265,6 +265,11 @@ struct FaultCase {
     const char *message;
 };
 
+void PrintTo(const FaultCase &fault, std::ostream *out)
+{
+    *out << fault.name;
+}
+
 class InstallFault : public Install, public ::testing::WithParamInterface<FaultCase> {};
 
 TEST_P(InstallFault, LeavesTheFontsFolderAndTheRegistryAsTheyWereAndARetrySucceeds)

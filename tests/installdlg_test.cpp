@@ -199,6 +199,14 @@ TEST_F(InstallDialog, OptionsChangeOnlyWhenTheDialogIsConfirmedWithOk)
     EXPECT_FALSE(Listed(MONO + 1));
 }
 
+TEST_F(InstallDialog, WithoutASelectedFontItEndsAtOnceAndChangesNothing)
+{
+    ShowFolder(Records(MONO, 4), Records(MONO, 1), 1); /* past the end of the DisplayList */
+    EXPECT_EQ(0, OpenInstallDialog());
+    EXPECT_EQ(IDC_INSTALL_COPY, installMode);
+    EXPECT_EQ(valuesBefore, RegistryValues(kFontKeyNt));
+}
+
 /* ---- the selected font ---- */
 
 TEST_F(InstallDialog, TheSelectedFontIsInstalledWithoutAMessageAndTheListsAreNotRescanned)
