@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "app/settings.h"
 #include "app/shell.h"
 #include "catalogue/fontlist.h"
 #include "harness.h"
@@ -400,6 +401,49 @@ inline void RemoveTestFonts(const std::string &prefix, const std::vector<std::st
         DeleteFileA(copy.c_str());
     }
 }
+
+/* ---- WM_FONTCHANGE at the main window ---- */
+
+/* Counts WM_FONTCHANGE arriving at the main window while it lives, and notes
+ * ownFontChange as it was then. */
+struct FontChangeCounter {
+    static int &Seen()
+    {
+        static int seen;
+        return seen;
+    }
+    static int &OwnFlag()
+    {
+        static int flag;
+        return flag;
+    }
+    static HHOOK &Hook()
+    {
+        static HHOOK hook;
+        return hook;
+    }
+    static LRESULT CALLBACK Note(int code, WPARAM wParam, LPARAM lParam)
+    {
+        const CWPSTRUCT *message = (const CWPSTRUCT *)lParam;
+        if (code == HC_ACTION && message->message == WM_FONTCHANGE && message->hwnd == mainWindow) {
+            Seen()++;
+            OwnFlag() = shell.ownFontChange;
+        }
+        return CallNextHookEx(Hook(), code, wParam, lParam);
+    }
+    FontChangeCounter()
+    {
+        Seen() = 0;
+        OwnFlag() = -1;
+        Hook() = SetWindowsHookExA(WH_CALLWNDPROC, Note, NULL, GetCurrentThreadId());
+    }
+    ~FontChangeCounter()
+    {
+        UnhookWindowsHookEx(Hook());
+    }
+    int seen() const { return Seen(); }
+    int ownFlag() const { return OwnFlag(); }
+};
 
 /* ---- a watchdog for dialogs ---- */
 

@@ -369,21 +369,6 @@ TEST_F(CopyFont, AReadOrWriteThatStopsHalfWayLeavesNoPartialFile)
 
 /* ---- the WM_FONTCHANGE broadcast ---- */
 
-/* Notes WM_FONTCHANGE arriving at the main window, and ownFontChange then. */
-HHOOK fontChangeHook;
-int fontChangesSeen;
-int ownFlagWhenSeen;
-
-LRESULT CALLBACK NoteFontChange(int code, WPARAM wParam, LPARAM lParam)
-{
-    const CWPSTRUCT *message = (const CWPSTRUCT *)lParam;
-    if (code == HC_ACTION && message->message == WM_FONTCHANGE && message->hwnd == mainWindow) {
-        fontChangesSeen++;
-        ownFlagWhenSeen = shell.ownFontChange;
-    }
-    return CallNextHookEx(fontChangeHook, code, wParam, lParam);
-}
-
 /* A sentinel Catalogue: a rescan (of the installed fonts) would replace it. */
 void PutSentinelCatalogue(void)
 {
@@ -402,18 +387,15 @@ bool SentinelCatalogueKept(void)
 TEST_F(Install, OurOwnBroadcastReachesTheMainWindowAtOnceWithoutARescan)
 {
     PutSentinelCatalogue();
-    fontChangesSeen = 0;
-    ownFlagWhenSeen = -1;
-    fontChangeHook = SetWindowsHookExA(WH_CALLWNDPROC, NoteFontChange, NULL, GetCurrentThreadId());
+    FontChangeCounter changes;
     int result = InstallWith(IDC_INSTALL_COPY, Record(SERIF + 2));
-    int seenDuringInstall = fontChangesSeen;
+    int seenDuringInstall = changes.seen();
     PumpMessages();
-    UnhookWindowsHookEx(fontChangeHook);
 
     EXPECT_EQ(1, result);
     EXPECT_EQ(1, seenDuringInstall) << "the main window must hear it before InstallFont returns";
-    EXPECT_EQ(1, fontChangesSeen);
-    EXPECT_EQ(1, ownFlagWhenSeen);
+    EXPECT_EQ(1, changes.seen());
+    EXPECT_EQ(1, changes.ownFlag());
     EXPECT_EQ(0, shell.ownFontChange);
     EXPECT_TRUE(SentinelCatalogueKept());
 }
@@ -421,13 +403,11 @@ TEST_F(Install, OurOwnBroadcastReachesTheMainWindowAtOnceWithoutARescan)
 TEST_F(Install, NoBroadcastAfterAFailure)
 {
     PutSentinelCatalogue();
-    fontChangesSeen = 0;
-    fontChangeHook = SetWindowsHookExA(WH_CALLWNDPROC, NoteFontChange, NULL, GetCurrentThreadId());
+    FontChangeCounter changes;
     SetFault(FAULT_REG_SET_VALUE, 0, 1);
     EXPECT_EQ(0, InstallWith(IDC_INSTALL_COPY, Record(SERIF + 2)));
     PumpMessages();
-    UnhookWindowsHookEx(fontChangeHook);
-    EXPECT_EQ(0, fontChangesSeen);
+    EXPECT_EQ(0, changes.seen());
 }
 
 /* Another program's broadcast, sent from a thread of its own. */

@@ -49,18 +49,6 @@ std::string Failure(const std::string &reason, int index)
     return reason + "\nFont " + FullName(index) + " will be not installed";
 }
 
-/* Counts WM_FONTCHANGE arriving at the main window. */
-HHOOK fontChangeHook;
-int fontChangesSeen;
-
-LRESULT CALLBACK NoteFontChange(int code, WPARAM wParam, LPARAM lParam)
-{
-    const CWPSTRUCT *message = (const CWPSTRUCT *)lParam;
-    if (code == HC_ACTION && message->message == WM_FONTCHANGE && message->hwnd == mainWindow)
-        fontChangesSeen++;
-    return CallNextHookEx(fontChangeHook, code, wParam, lParam);
-}
-
 /* The real program shows a folder of test fonts; the prefix holds none of them
  * before and after each test. */
 class InstallDialog : public ::testing::Test {
@@ -214,17 +202,15 @@ TEST_F(InstallDialog, TheSelectedFontIsInstalledWithoutAMessageAndTheListsAreNot
     ShowFolder(Records(MONO, 4), Records(MONO, 1), 0);
     FontRecord **catalogueBefore = catalogue.records;
     FontRecord **displayBefore = displayList.records;
-    fontChangesSeen = 0;
-    fontChangeHook = SetWindowsHookExA(WH_CALLWNDPROC, NoteFontChange, NULL, GetCurrentThreadId());
+    FontChangeCounter changes;
     ScriptExpect(InstallBox(IDOK));
     EXPECT_EQ(1, OpenInstallDialog());
-    UnhookWindowsHookEx(fontChangeHook);
 
     EXPECT_EQ(FileName(MONO), RegistryValue(kFontKeyNt, ValueName(MONO)));
     EXPECT_TRUE(FileExists(FontsFolder() + FileName(MONO)));
     EXPECT_TRUE(Listed(MONO));
     EXPECT_FALSE(Listed(MONO + 1));
-    EXPECT_EQ(1, fontChangesSeen);
+    EXPECT_EQ(1, changes.seen());
     EXPECT_EQ(catalogueBefore, catalogue.records);
     EXPECT_EQ(4, catalogue.count);
     EXPECT_EQ(displayBefore, displayList.records);
@@ -310,18 +296,16 @@ TEST_F(InstallDialog, AllFontsFromTheDirectoryInstallsTheWholeCatalogueWhateverT
 {
     ShowFolder(Records(SANS, TEST_FONT_COUNT), Records(SERIF + 3, 1), 0);
     FontRecord **catalogueBefore = catalogue.records;
-    fontChangesSeen = 0;
-    fontChangeHook = SetWindowsHookExA(WH_CALLWNDPROC, NoteFontChange, NULL, GetCurrentThreadId());
+    FontChangeCounter changes;
     ScriptExpect(Choose(IDC_INSTALL_NOCOPY, IDC_SCOPE_DIRECTORY, IDOK));
     EXPECT_EQ(1, OpenInstallDialog());
-    UnhookWindowsHookEx(fontChangeHook);
 
     for (int i = 0; i < TEST_FONT_COUNT; i++) {
         EXPECT_EQ(std::string(Record(i).filePath), RegistryValue(kFontKeyNt, ValueName(i)));
         EXPECT_TRUE(Listed(i)) << FullName(i);
     }
     EXPECT_EQ(fontsBefore, FolderListing(FontsFolder()));
-    EXPECT_EQ(TEST_FONT_COUNT, fontChangesSeen) << "one broadcast per installed font";
+    EXPECT_EQ(TEST_FONT_COUNT, changes.seen()) << "one broadcast per installed font";
     EXPECT_EQ(catalogueBefore, catalogue.records) << "our own broadcasts do not rescan";
 }
 
