@@ -14,6 +14,7 @@
 #include "harness.h"
 #include "install/install.h"
 #include "install_support.h"
+#include "render/layout.h"
 #include "resources/resource.h"
 
 using namespace installtest;
@@ -215,6 +216,38 @@ TEST_F(InstallDialog, TheSelectedFontIsInstalledWithoutAMessageAndTheListsAreNot
     EXPECT_EQ(4, catalogue.count);
     EXPECT_EQ(displayBefore, displayList.records);
     EXPECT_EQ(1, displayList.count);
+}
+
+TEST_F(InstallDialog, ADoubleClickOnAFolderFontOpensTheDialogForThatFontAndRedrawsWithoutRescan)
+{
+    std::vector<FontRecord> shown;
+    shown.push_back(Record(SANS));
+    shown.push_back(Record(MONO));
+    shown.push_back(Record(SERIF));
+    ShowFolder(Records(SANS, TEST_FONT_COUNT), shown, 0);
+    SendMessageA(mainWindow, UM_REFRESH, 0, 0);
+    ASSERT_EQ(1, pageLayout.valid);
+    FontRecord **catalogueBefore = catalogue.records;
+    FontRecord **displayBefore = displayList.records;
+
+    /* The middle of the second cell of the first row. */
+    int x = (int)(pageLayout.originX + 1.5 * pageLayout.cellWidth);
+    int y = (int)(pageLayout.originY + pageLayout.cellTopOffset + 0.5 * pageLayout.cellHeight);
+    Shown seen;
+    ScriptExpect(Observe(InstallBox(IDOK), &seen));
+    {
+        Watchdog watchdog(20000);
+        SendMessageA(clientWindow, WM_LBUTTONDBLCLK, 0, MAKELPARAM(x, y));
+    }
+    EXPECT_EQ("", ScriptEnd());
+    ScriptBegin();
+
+    EXPECT_EQ(1, shell.selectedFont);
+    EXPECT_EQ(FullName(MONO), seen.name);
+    EXPECT_EQ(FileName(MONO), RegistryValue(kFontKeyNt, ValueName(MONO)));
+    EXPECT_EQ(catalogueBefore, catalogue.records);
+    EXPECT_EQ(displayBefore, displayList.records);
+    EXPECT_EQ(3, displayList.count);
 }
 
 TEST_F(InstallDialog, AFontTheSystemListsGivesTheAlreadyInstalledBox)
