@@ -78,6 +78,17 @@ static int DirectoryExists(const char *path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+/* Opens an existing file for the copy, for reading or for writing, as a handle of
+ * the _hread/_hwrite family.  OpenFile would refuse paths of 128 characters or
+ * more, which a folder scan easily produces. */
+static HFILE OpenForCopy(const char *path, int writing)
+{
+    HANDLE file = CreateFileA(path, writing ? GENERIC_WRITE : GENERIC_READ,
+                              writing ? 0 : FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    return file == INVALID_HANDLE_VALUE ? HFILE_ERROR : (HFILE)(INT_PTR)file;
+}
+
 /* Writes the bytes under a fresh temporary name in the target's folder and only
  * then renames that file to the target, so the target name never shows a partial
  * file; the rename never replaces a file that appeared meanwhile.  On any failure
@@ -94,8 +105,7 @@ static int WriteFileWhole(const char *target, const void *bytes, long size)
     char partial[MAX_PATH];
     if (GetTempFileNameA(folder, "zvx", 0, partial) == 0)
         return 0;
-    OFSTRUCT place;
-    HFILE file = OpenFile(partial, &place, OF_WRITE);
+    HFILE file = OpenForCopy(partial, 1);
     if (file == HFILE_ERROR) {
         DeleteFileA(partial);
         return 0;
@@ -120,8 +130,7 @@ int CopyFontFile(const char *source, const char *target)
         targetExists = 1;
         return 0;
     }
-    OFSTRUCT place;
-    HFILE file = OpenFile(source, &place, OF_READ);
+    HFILE file = OpenForCopy(source, 0);
     if (file == HFILE_ERROR)
         return 0;
 

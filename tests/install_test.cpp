@@ -118,6 +118,25 @@ TEST_F(Install, NoCopyModeRecordsTheFullPathAndLeavesTheFontsFolderAlone)
     ReleaseDC(NULL, dc);
 }
 
+TEST_F(Install, ASourceDeepInAFolderTreeIsCopiedToo)
+{
+    std::string folder = TempTestDir("ZvInstDeep");
+    for (int depth = 0; depth < 3; depth++) {
+        folder += std::string(60, 'd') + "\\";
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL));
+    }
+    FontRecord record = Record(MONO + 3);
+    std::string bytes = ReadWholeFile(record.filePath);
+    ASSERT_TRUE(WriteWholeFile(folder + FileName(MONO + 3), bytes));
+    snprintf(record.filePath, sizeof record.filePath, "%s%s", folder.c_str(),
+             FileName(MONO + 3).c_str());
+    ASSERT_GT(strlen(record.filePath), 200u);
+
+    EXPECT_EQ(1, InstallWith(IDC_INSTALL_COPY, record));
+    EXPECT_STREQ("", installMessage);
+    EXPECT_TRUE(ReadWholeFile(FontsFolder() + FileName(MONO + 3)) == bytes);
+}
+
 /* ---- what is already there ---- */
 
 TEST_F(Install, AFontTheSystemListsIsRefusedAsAlreadyInstalled)
