@@ -17,17 +17,33 @@ static void RedrawPage(HDC dc)
     ValidateRect(clientWindow, NULL);
 }
 
-/* The 32-bit thumb position, so that lists of more than 32,767 rows stay reachable;
- * the message's own 16 bits are used when the bar cannot tell. */
+/* The message carries only 16 bits of the thumb position; while the user drags the
+ * thumb the bar knows all 32, so lists of more than 32,767 rows stay reachable.
+ * The bar's value is taken when its low 16 bits agree with the message. */
 static int ThumbPosition(WPARAM wParam)
 {
+    int position = (short)HIWORD(wParam);
     SCROLLINFO info;
     ZeroMemory(&info, sizeof info);
     info.cbSize = sizeof info;
     info.fMask = SIF_TRACKPOS;
-    if (GetScrollInfo(clientWindow, SB_VERT, &info))
-        return info.nTrackPos;
-    return (short)HIWORD(wParam);
+    if (GetScrollInfo(clientWindow, SB_VERT, &info) &&
+        (info.nTrackPos & 0xFFFF) == (int)HIWORD(wParam))
+        position = info.nTrackPos;
+    return position;
+}
+
+/* The strip above the first row's visible top belongs to no cell.  After a step
+ * down it holds whatever of the row scrolled out of view reached below that row's
+ * cell (deep descenders); a full redraw shows it blank, so blank it here too, with
+ * the same brush the cells erase with. */
+static void ClearAboveFirstRow(HDC dc)
+{
+    RECT client;
+    GetClientRect(clientWindow, &client);
+    int bottom = pageLayout.cellTopOffset - 1;
+    if (bottom > 0)
+        PatBlt(dc, 0, 0, client.right, bottom, PATCOPY);
 }
 
 /* A run of one-row steps in one direction moves the picture and draws only the
@@ -40,6 +56,7 @@ static void StepOneRow(HDC dc, int down)
         if (shell.lastStepDown) {
             ScrollWindow(clientWindow, 0, -pixels, NULL, NULL);
             SendMessageA(mainWindow, UM_DRAWLASTROW, (WPARAM)dc, 0);
+            ClearAboveFirstRow(dc);
         } else {
             SendMessageA(mainWindow, UM_DRAWPAGE, (WPARAM)dc, 0);
             shell.lastStepDown = 1;
