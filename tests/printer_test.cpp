@@ -5,7 +5,9 @@
  *
  * The WithoutPrinter tests run only in a second CTest entry of this program,
  * printer_test_without_printer, whose environment points CUPS at a socket where
- * nothing listens and uses a Wine prefix that has never seen a printer. */
+ * nothing listens and uses a Wine prefix that has never seen a printer (see
+ * cmake/wine-tests.cmake).  Touches the printer state, the margins and, in that
+ * prefix only, the window-manager setting of Wine's X11 driver. */
 #include <gtest/gtest.h>
 
 #include <stdlib.h>

@@ -5,7 +5,9 @@
  *
  * Runs the real windows in this process with a client window of 800 x 600 pixels
  * at 96 dpi, fills the DisplayList itself with installed faces or with real .ttf
- * files of the Debian font packages, and looks at the drawn pixels. */
+ * files of the Debian font packages, and looks at the drawn pixels.  Run by CTest
+ * under Wine; writes renamed font copies under the build tree's testdata folder
+ * and registers them only in this process, removing every registration again. */
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
