@@ -19,6 +19,12 @@
 
 static const char kCantCloseDirectory[] = "can't close directory";
 
+/* The bar is repainted at most this often: a repaint costs about a millisecond,
+ * more than reading a font, so painting it for every file would make the bar,
+ * not the files, the cost of a scan. */
+static const DWORD kProgressPaintMs = 50;
+static DWORD progressPaintedAt;
+
 /* Joins directory and name (and an optional tail) into a path of at most 299
  * characters; 0 when it would not fit. */
 static int JoinPath(char *path, const char *directory, const char *name, const char *tail)
@@ -87,6 +93,20 @@ int CountFontFiles(const char *directory, int *count)
     return CloseListing(find);
 }
 
+/* One file further.  The bar keeps its redrawing off between repaints (see
+ * CreateScanProgress), so a step only moves its position. */
+static void StepProgress(HWND bar)
+{
+    SendMessageA(bar, PBM_STEPIT, 0, 0);
+    DWORD now = GetTickCount();
+    if (now - progressPaintedAt >= kProgressPaintMs) {
+        SendMessageA(bar, WM_SETREDRAW, TRUE, 0);
+        RedrawWindow(bar, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW);
+        SendMessageA(bar, WM_SETREDRAW, FALSE, 0);
+        progressPaintedAt = now;
+    }
+}
+
 /* Escape ends the scan after the current file; while it is held the scan waits. */
 static void PollEscape(int *stop)
 {
@@ -116,7 +136,7 @@ int ScanDirectory(HDC dc, const char *directory, HWND progressBar, int *stop)
                 ScanDirectory(dc, subdirectory, progressBar, stop);
         } else if (IsReadableFontEntry(directory, &entry)) {
             if (progressBar != NULL)
-                SendMessageA(progressBar, PBM_STEPIT, 0, 0);
+                StepProgress(progressBar);
             ReadFontFile(dc, directory, entry.cFileName);
             PollEscape(stop);
         }
@@ -139,6 +159,10 @@ HWND CreateScanProgress(int count, HWND *dialog)
     /* The 32-bit range: a 16-bit one would wrap past 65,535 files. */
     SendMessageA(bar, PBM_SETRANGE32, 0, (LPARAM)count);
     SendMessageA(bar, PBM_SETSTEP, 1, 0);
+    /* Shown empty now; from here on StepProgress repaints it. */
+    UpdateWindow(*dialog);
+    SendMessageA(bar, WM_SETREDRAW, FALSE, 0);
+    progressPaintedAt = GetTickCount();
     return bar;
 }
 

@@ -28,6 +28,17 @@ static char conversion[4 * (kTtfUnicodeLengthLimit / 2)];
  * more room. */
 static int ConvertToAnsi(void *, const uint16_t *units, int count, char *out, int outSize)
 {
+    /* Every ANSI code page keeps the ASCII characters as they are, and there is
+     * nothing among them to compose or discard: most names need no conversion. */
+    int ascii = 0;
+    while (ascii < count && units[ascii] < 0x80)
+        ascii++;
+    if (ascii == count) {
+        int n = count < outSize ? count : outSize;
+        for (int i = 0; i < n; i++)
+            out[i] = (char)units[i];
+        return n;
+    }
     int n = WideCharToMultiByte(CP_ACP, WC_COMPOSITECHECK | WC_SEPCHARS | WC_DISCARDNS,
                                 (LPCWSTR)units, count, conversion, (int)sizeof conversion,
                                 NULL, NULL);
