@@ -80,11 +80,15 @@ int main(int argc, char **argv)
     fileBuffer = block != NULL ? (unsigned char *)GlobalLock(block) : NULL;
     if (fileBuffer == NULL) {
         fprintf(stderr, "zenvrix-info: not enough memory\n");
+        if (block != NULL)
+            GlobalFree(block);
         return 2;
     }
     HDC dc = CreateCompatibleDC(NULL);
     if (dc == NULL) {
         fprintf(stderr, "zenvrix-info: no device context\n");
+        GlobalUnlock(block);
+        GlobalFree(block);
         return 2;
     }
     /* AppendFontRecord copies the file's record only while a folder is the source. */

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs every fuzz target of the native build for the given number of seconds
-# (default 60), each with a seed corpus of real fonts copied into the build tree.
+# (default 60), each starting from a corpus of real fonts copied into the build tree.
 # Builds nothing: expects build-native from "scripts/build.sh native" (or the
 # folder named by ZENVRIX_NATIVE_BUILD).
 #   scripts/fuzz.sh [SECONDS]
@@ -15,7 +15,7 @@ if [ ${#targets[@]} -eq 0 ]; then
   exit 1
 fi
 
-# Seeds: real fonts as they are, and the same fonts cut down to their offset
+# The corpus: real fonts as they are, and the same fonts cut down to their offset
 # table, directory, name and OS/2 tables (small inputs run much faster).
 corpus="$native/fuzz-corpus/ttf"
 mkdir -p "$corpus"
