@@ -22,7 +22,8 @@ FontList displayList;
 static int CatalogueHasFace(const char *faceName)
 {
     for (int i = catalogue.count - 1; i >= 0; i--) {
-        if (strncmp(catalogue.records[i]->logFont.lfFaceName, faceName, LF_FACESIZE) == 0)
+        const char *face = catalogue.records[i]->logFont.lfFaceName;
+        if (face[0] == faceName[0] && strncmp(face, faceName, LF_FACESIZE) == 0)
             return 1;
     }
     return 0;

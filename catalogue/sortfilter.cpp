@@ -38,6 +38,137 @@ static int CompareFaces(const FontRecord *a, const FontRecord *b)
     return 0;
 }
 
+/* A record's face name packed into four words (big-endian, zero after the name's
+ * end), so that comparing the words in turn gives the byte order of the names.
+ * The sort works on these keys, side by side in one array, instead of reaching
+ * into a scattered record for every comparison. */
+struct SortKey {
+    unsigned long long word[LF_FACESIZE / 8];
+    FontRecord *record;
+};
+
+static void MakeKey(SortKey *key, FontRecord *record)
+{
+    const unsigned char *name = (const unsigned char *)record->logFont.lfFaceName;
+    int ended = 0;
+    for (int w = 0; w < LF_FACESIZE / 8; w++) {
+        unsigned long long word = 0;
+        for (int b = 0; b < 8; b++) {
+            unsigned char c = ended ? 0 : name[w * 8 + b];
+            if (c == 0)
+                ended = 1;
+            word = (word << 8) | c;
+        }
+        key->word[w] = word;
+    }
+    key->record = record;
+}
+
+static int CompareKeys(const SortKey *a, const SortKey *b)
+{
+    for (int w = 0; w < LF_FACESIZE / 8; w++) {
+        if (a->word[w] != b->word[w])
+            return a->word[w] < b->word[w] ? -1 : 1;
+    }
+    return 0;
+}
+
+static void ReverseKeys(SortKey *a, int lo, int hi)
+{
+    for (hi--; lo < hi; lo++, hi--) {
+        SortKey swap = a[lo];
+        a[lo] = a[hi];
+        a[hi] = swap;
+    }
+}
+
+/* Sorts a[lo .. hi) of which a[lo .. sortedEnd) is already in order.  Each new
+ * entry goes after every equal name before it, which keeps equal names in order. */
+static void InsertKeys(SortKey *a, int lo, int hi, int sortedEnd)
+{
+    for (int i = sortedEnd; i < hi; i++) {
+        SortKey item = a[i];
+        int left = lo, right = i;
+        while (left < right) {
+            int middle = left + (right - left) / 2;
+            if (CompareKeys(&item, &a[middle]) < 0)
+                right = middle;
+            else
+                left = middle + 1;
+        }
+        memmove(a + left + 1, a + left, (size_t)(i - left) * sizeof(SortKey));
+        a[left] = item;
+    }
+}
+
+/* Finds the run that starts at lo and leaves it in ascending order; returns its
+ * length.  A descending run (equal neighbours allowed) is turned round, and then
+ * each block of equal names in it is turned back, so equal names keep the order
+ * in which they arrived: a list sorted backwards costs one pass. */
+static int TakeRun(SortKey *a, int lo, int n)
+{
+    int hi = lo + 1;
+    if (hi == n)
+        return 1;
+    if (CompareKeys(&a[hi], &a[lo]) >= 0) {
+        while (hi + 1 < n && CompareKeys(&a[hi + 1], &a[hi]) >= 0)
+            hi++;
+        return hi + 1 - lo;
+    }
+    int sawEqual = 0;
+    for (;;) {
+        if (hi + 1 >= n)
+            break;
+        int order = CompareKeys(&a[hi + 1], &a[hi]);
+        if (order > 0)
+            break;
+        if (order == 0)
+            sawEqual = 1;
+        hi++;
+    }
+    hi++;
+    ReverseKeys(a, lo, hi);
+    if (sawEqual) {
+        int start = lo;
+        for (int i = lo + 1; i <= hi; i++) {
+            if (i == hi || CompareKeys(&a[i], &a[i - 1]) != 0) {
+                if (i - start > 1)
+                    ReverseKeys(a, start, i);
+                start = i;
+            }
+        }
+    }
+    return hi - lo;
+}
+
+/* Merges the ordered ranges src[lo .. mid) and src[mid .. hi) into dst[lo .. hi);
+ * on equal names the left one goes first. */
+static void MergeKeys(const SortKey *src, SortKey *dst, int lo, int mid, int hi)
+{
+    if (lo == mid || mid == hi || CompareKeys(&src[mid - 1], &src[mid]) <= 0) {
+        memcpy(dst + lo, src + lo, (size_t)(hi - lo) * sizeof(SortKey));
+        return;
+    }
+    if (CompareKeys(&src[hi - 1], &src[lo]) < 0) {
+        memcpy(dst + lo, src + mid, (size_t)(hi - mid) * sizeof(SortKey));
+        memcpy(dst + lo + (hi - mid), src + lo, (size_t)(mid - lo) * sizeof(SortKey));
+        return;
+    }
+    int i = lo, j = mid, k = lo;
+    while (i < mid && j < hi) {
+        if (CompareKeys(&src[j], &src[i]) < 0)
+            dst[k++] = src[j++];
+        else
+            dst[k++] = src[i++];
+    }
+    if (i < mid)
+        memcpy(dst + k, src + i, (size_t)(mid - i) * sizeof(SortKey));
+    else if (j < hi)
+        memcpy(dst + k, src + j, (size_t)(hi - j) * sizeof(SortKey));
+}
+
+/* ---- sorting when no memory is left: pointers only, merged in place ---- */
+
 static void ReverseRange(RecordPointer *a, int lo, int hi)
 {
     for (hi--; lo < hi; lo++, hi--) {
@@ -47,11 +178,9 @@ static void ReverseRange(RecordPointer *a, int lo, int hi)
     }
 }
 
-/* Sorts a[lo .. hi) of which a[lo .. sortedEnd) is already in order.  Each new
- * entry goes after every equal name before it, which keeps equal names in order. */
-static void InsertionSort(RecordPointer *a, int lo, int hi, int sortedEnd)
+static void InsertionSort(RecordPointer *a, int lo, int hi)
 {
-    for (int i = sortedEnd; i < hi; i++) {
+    for (int i = lo + 1; i < hi; i++) {
         RecordPointer item = a[i];
         int left = lo, right = i;
         while (left < right) {
@@ -64,72 +193,6 @@ static void InsertionSort(RecordPointer *a, int lo, int hi, int sortedEnd)
         memmove(a + left + 1, a + left, (size_t)(i - left) * sizeof(RecordPointer));
         a[left] = item;
     }
-}
-
-/* Finds the run that starts at lo and leaves it in ascending order; returns its
- * length.  A descending run (equal neighbours allowed) is turned round, and then
- * each block of equal names in it is turned back, so equal names keep the order
- * in which they arrived: a list sorted backwards costs one pass. */
-static int TakeRun(RecordPointer *a, int lo, int n)
-{
-    int hi = lo + 1;
-    if (hi == n)
-        return 1;
-    if (CompareFaces(a[hi], a[lo]) >= 0) {
-        while (hi + 1 < n && CompareFaces(a[hi + 1], a[hi]) >= 0)
-            hi++;
-        return hi + 1 - lo;
-    }
-    int sawEqual = 0;
-    for (;;) {
-        if (hi + 1 >= n)
-            break;
-        int order = CompareFaces(a[hi + 1], a[hi]);
-        if (order > 0)
-            break;
-        if (order == 0)
-            sawEqual = 1;
-        hi++;
-    }
-    hi++;
-    ReverseRange(a, lo, hi);
-    if (sawEqual) {
-        int start = lo;
-        for (int i = lo + 1; i <= hi; i++) {
-            if (i == hi || CompareFaces(a[i], a[i - 1]) != 0) {
-                if (i - start > 1)
-                    ReverseRange(a, start, i);
-                start = i;
-            }
-        }
-    }
-    return hi - lo;
-}
-
-/* Merges the ordered ranges src[lo .. mid) and src[mid .. hi) into dst[lo .. hi);
- * on equal names the left one goes first. */
-static void MergeInto(const RecordPointer *src, RecordPointer *dst, int lo, int mid, int hi)
-{
-    if (lo == mid || mid == hi || CompareFaces(src[mid - 1], src[mid]) <= 0) {
-        memcpy(dst + lo, src + lo, (size_t)(hi - lo) * sizeof(RecordPointer));
-        return;
-    }
-    if (CompareFaces(src[hi - 1], src[lo]) < 0) {
-        memcpy(dst + lo, src + mid, (size_t)(hi - mid) * sizeof(RecordPointer));
-        memcpy(dst + lo + (hi - mid), src + lo, (size_t)(mid - lo) * sizeof(RecordPointer));
-        return;
-    }
-    int i = lo, j = mid, k = lo;
-    while (i < mid && j < hi) {
-        if (CompareFaces(src[j], src[i]) < 0)
-            dst[k++] = src[j++];
-        else
-            dst[k++] = src[i++];
-    }
-    if (i < mid)
-        memcpy(dst + k, src + i, (size_t)(mid - i) * sizeof(RecordPointer));
-    else if (j < hi)
-        memcpy(dst + k, src + j, (size_t)(hi - j) * sizeof(RecordPointer));
 }
 
 /* First index of a[lo .. hi) whose name is not below item's. */
@@ -158,8 +221,7 @@ static int UpperBound(const RecordPointer *a, int lo, int hi, const FontRecord *
     return lo;
 }
 
-/* Merges a[lo .. mid) and a[mid .. hi) in place by rotations: slower, but needs no
- * memory, for a Catalogue sorted while the heap is exhausted. */
+/* Merges a[lo .. mid) and a[mid .. hi) in place by rotations. */
 static void MergeInPlace(RecordPointer *a, int lo, int mid, int hi)
 {
     if (lo == mid || mid == hi || CompareFaces(a[mid - 1], a[mid]) <= 0)
@@ -188,7 +250,7 @@ static void MergeInPlace(RecordPointer *a, int lo, int mid, int hi)
 static void SortWithoutBuffer(RecordPointer *a, int n)
 {
     for (int lo = 0; lo < n; lo += MIN_RUN)
-        InsertionSort(a, lo, n - lo > MIN_RUN ? lo + MIN_RUN : n, lo + 1);
+        InsertionSort(a, lo, n - lo > MIN_RUN ? lo + MIN_RUN : n);
     for (long long width = MIN_RUN; width < n; width *= 2) {
         for (long long lo = 0; lo + width < n; lo += 2 * width) {
             long long hi = lo + 2 * width < n ? lo + 2 * width : n;
@@ -200,30 +262,36 @@ static void SortWithoutBuffer(RecordPointer *a, int n)
 /* A stable sort by face name: the same order as repeated odd-even transposition
  * passes that exchange a pair only when the first name is greater, at the cost of
  * a merge sort.  Ascending and descending runs already in the list are taken
- * whole, so a sorted Catalogue costs one pass of comparisons. */
+ * whole, so a sorted Catalogue costs one pass of comparisons.  Without memory for
+ * its keys it still sorts, more slowly, by merging the pointers in place. */
 int SortCatalogue(void)
 {
     int n = catalogue.count;
-    RecordPointer *a = catalogue.records;
-    if (n < 2 || a == NULL)
+    RecordPointer *records = catalogue.records;
+    if (n < 2 || records == NULL)
         return 1;
 
     int maxRuns = n / MIN_RUN + 2;
-    void *block = SeamMalloc((size_t)n * sizeof(RecordPointer) + (size_t)maxRuns * sizeof(int));
+    void *block = NULL;
+    if ((size_t)n <= ((size_t)-1 - (size_t)maxRuns * sizeof(int)) / (2 * sizeof(SortKey)))
+        block = SeamMalloc(2 * (size_t)n * sizeof(SortKey) + (size_t)maxRuns * sizeof(int));
     if (block == NULL) {
-        SortWithoutBuffer(a, n);
+        SortWithoutBuffer(records, n);
         return 1;
     }
-    RecordPointer *buffer = (RecordPointer *)block;
-    int *bounds = (int *)(buffer + n); /* run k is bounds[k] .. bounds[k + 1] */
+    SortKey *keys = (SortKey *)block;
+    SortKey *spare = keys + n;
+    int *bounds = (int *)(spare + n); /* run k is bounds[k] .. bounds[k + 1] */
+    for (int i = 0; i < n; i++)
+        MakeKey(&keys[i], records[i]);
 
     int runs = 0;
     bounds[0] = 0;
     for (int lo = 0; lo < n;) {
-        int length = TakeRun(a, lo, n);
+        int length = TakeRun(keys, lo, n);
         if (length < MIN_RUN) {
             int hi = n - lo > MIN_RUN ? lo + MIN_RUN : n;
-            InsertionSort(a, lo, hi, lo + length);
+            InsertKeys(keys, lo, hi, lo + length);
             length = hi - lo;
         }
         lo += length;
@@ -231,22 +299,22 @@ int SortCatalogue(void)
     }
 
     /* Merge neighbouring runs pairwise, back and forth between the two arrays. */
-    RecordPointer *src = a, *dst = buffer;
+    SortKey *src = keys, *dst = spare;
     while (runs > 1) {
         int merged = 0;
         for (int r = 0; r < runs; r += 2) {
             int lo = bounds[r], mid = bounds[r + 1];
             int hi = r + 2 <= runs ? bounds[r + 2] : mid;
-            MergeInto(src, dst, lo, mid, hi);
+            MergeKeys(src, dst, lo, mid, hi);
             bounds[++merged] = hi;
         }
         runs = merged;
-        RecordPointer *swap = src;
+        SortKey *swap = src;
         src = dst;
         dst = swap;
     }
-    if (src != a)
-        memcpy(a, src, (size_t)n * sizeof(RecordPointer));
+    for (int i = 0; i < n; i++)
+        records[i] = src[i].record;
     free(block);
     return 1;
 }

@@ -221,6 +221,14 @@ TEST_F(Catalogue, EmptyCatalogueBuildsAnAbsentDisplayList)
 
 /* ---- sort order ---- */
 
+void SetStyle(int italic, int bold, int allStyles)
+{
+    settings.italic = italic;
+    settings.bold = bold;
+    settings.allStyles = allStyles;
+}
+
+
 bool FaceGreater(const FontRecord *a, const FontRecord *b)
 {
     const unsigned char *x = (const unsigned char *)a->logFont.lfFaceName;
@@ -340,6 +348,23 @@ TEST_F(Catalogue, SortIsPlainByteOrderAndKeepsEqualNamesInArrivalOrder)
               Faces(catalogue));
     EXPECT_EQ((std::vector<std::string>{"4", "6", "8", "3", "7", "5", "1", "2"}),
               Files(catalogue));
+}
+
+TEST_F(Catalogue, BytesLeftOverAfterAFaceNameDoNotCountInSortOrGrouping)
+{
+    /* An enumeration or a reader may leave old bytes behind the name's NUL. */
+    const char *leftovers[] = {"\xFF\xFF", "zz", "\x01", "AA"};
+    for (int i = 0; i < 4; i++) {
+        FontRecord image = FileFont("Arial", i == 2 ? BOLD : REGULAR, std::to_string(i));
+        memcpy(image.logFont.lfFaceName + 6, leftovers[i], strlen(leftovers[i]));
+        AppendFile(image);
+    }
+    AppendFile(FileFont("Arial Black", REGULAR, "black"));
+    AppendFile(FileFont("Aria", REGULAR, "aria"));
+    SortCatalogue();
+    EXPECT_EQ((std::vector<std::string>{"aria", "0", "1", "2", "3", "black"}), Files(catalogue));
+    SetStyle(0, 1, 0);
+    EXPECT_EQ((std::vector<std::string>{"aria", "2", "black"}), Shown());
 }
 
 /* ---- the name filter ---- */
@@ -524,13 +549,6 @@ TEST_F(Catalogue, FilterActsOnlyWhileSwitchedOnAndTogetherWithTrueTypeOnly)
 }
 
 /* ---- style selection of folder fonts ---- */
-
-void SetStyle(int italic, int bold, int allStyles)
-{
-    settings.italic = italic;
-    settings.bold = bold;
-    settings.allStyles = allStyles;
-}
 
 TEST_F(Catalogue, FourStyleFamilyShowsTheWantedStyleInEveryArrivalOrder)
 {
