@@ -305,4 +305,60 @@ TEST_F(Scroll, ADoubleClickBelowTheLastFontDoesNothing)
     EXPECT_EQ(0, shell.hitFound);
 }
 
+/* Dragging the thumb to the end of a list of 40,000 rows reaches rows past 32,767,
+ * which the 16 bits of the scroll message alone cannot name. */
+TEST_F(Scroll, DraggingTheThumbReachesRowsPast32767)
+{
+    static FontRecord one;
+    ZeroMemory(&one, sizeof one);
+    strcpy(one.logFont.lfFaceName, "DejaVu Sans");
+    one.fontType = TRUETYPE_FONTTYPE;
+    FontList saved = displayList;
+    const int rows = 40000;
+    std::vector<FontRecord *> many(rows, &one);
+    displayList.records = many.data();
+    displayList.count = rows;
+    SendCommand(CMD_COLUMNS_1);
+    ASSERT_EQ(rows, pageLayout.totalRows);
+
+    SCROLLBARINFO bar;
+    ZeroMemory(&bar, sizeof bar);
+    bar.cbSize = sizeof bar;
+    ASSERT_TRUE(GetScrollBarInfo(clientWindow, OBJID_VSCROLL, &bar));
+    static POINT from, to;
+    from.x = to.x = (bar.rcScrollBar.left + bar.rcScrollBar.right) / 2;
+    from.y = bar.rcScrollBar.top + (bar.xyThumbTop + bar.xyThumbBottom) / 2;
+    to.y = bar.rcScrollBar.bottom + 40;
+    SetForegroundWindow(mainWindow);
+    /* the scroll bar runs its own loop while the button is down, so the hand that
+       drags is another thread */
+    struct Hand {
+        static DWORD WINAPI Drag(LPVOID)
+        {
+            SetCursorPos(from.x, from.y);
+            Sleep(200);
+            SendMouse(MOUSEEVENTF_LEFTDOWN);
+            for (int y = from.y; y <= to.y; y += 20) {
+                Sleep(50);
+                SetCursorPos(to.x, y);
+                SendMouse(MOUSEEVENTF_MOVE);
+            }
+            Sleep(200);
+            SendMouse(MOUSEEVENTF_LEFTUP);
+            return 0;
+        }
+    };
+    HANDLE hand = CreateThread(NULL, 0, Hand::Drag, NULL, 0, NULL);
+    while (MsgWaitForMultipleObjects(1, &hand, FALSE, 10000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
+        PumpMessages();
+    CloseHandle(hand);
+    Settle();
+    int reached = shell.topRow;
+
+    displayList = saved;
+    SendMessageA(mainWindow, UM_REFRESH, 0, 0);
+    EXPECT_GT(reached, 32767);
+    EXPECT_LE(reached, rows - 1);
+}
+
 } // namespace
