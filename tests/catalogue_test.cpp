@@ -4,7 +4,8 @@
  * style selection of folder fonts and running out of memory on the way.
  *
  * The records are made here and appended through AppendFontRecord as the folder
- * reader appends them; message boxes are answered by the harness's dialog script. */
+ * reader appends them; message boxes are answered by the harness's dialog script.
+ * Touches only the two lists and the settings, both reset around every test. */
 #include <gtest/gtest.h>
 
 #include <stdio.h>

@@ -3,10 +3,12 @@
  * which commands rebuild the DisplayList, the filter dialog and the P key, and
  * running out of memory during the enumeration and the rebuild.
  *
- * The real main window is started in-process; dialogs and message boxes are
- * answered by the harness's dialog script; folder fonts are records made here. */
+ * The real main window is started in-process for each test and closed after it;
+ * dialogs and message boxes are answered by the harness's dialog script; folder
+ * fonts are records made here.  Reads the prefix's fonts, changes nothing in it. */
 #include <gtest/gtest.h>
 
+#include <ctype.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -242,7 +244,7 @@ TEST_F(CatalogueWindows, FilterAndTrueTypeCommandsAndThePKeyAlwaysRebuild)
             << face;
     }
 
-    FreeFontList(&catalogue); /* the next scan would be empty */
+    FreeFontList(&catalogue); /* from here on the Catalogue holds only the marker */
     AppendMarker();
     AppendMarker();
     SendMessageA(mainWindow, WM_KEYDOWN, 0x50, 0);
