@@ -66,11 +66,18 @@ void SfntImageOnDemand(SfntImage *image, unsigned char *bytes, uint32_t size,
     image->chunk = chunk > 0 ? chunk : 1;
 }
 
-static int RangeLoaded(const SfntImage *image, uint32_t start, uint32_t end)
+/* Reads come in runs over one table, so the range that held the last read is
+ * tried first. */
+static int RangeLoaded(SfntImage *image, uint32_t start, uint32_t end)
 {
+    const SfntRange *last = &image->loaded[image->lastLoaded];
+    if (image->lastLoaded < image->loadedCount && last->start <= start && end <= last->end)
+        return 1;
     for (int i = 0; i < image->loadedCount; i++)
-        if (image->loaded[i].start <= start && end <= image->loaded[i].end)
+        if (image->loaded[i].start <= start && end <= image->loaded[i].end) {
+            image->lastLoaded = i;
             return 1;
+        }
     return 0;
 }
 

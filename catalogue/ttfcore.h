@@ -47,6 +47,7 @@ struct SfntImage {
     uint32_t chunk;
     SfntRange loaded[kSfntRangeSlots];
     int loadedCount;
+    int lastLoaded;              /* the range that held the last read */
     uint32_t bytesRead;          /* statistics: bytes fetched through readAt */
     uint32_t reads;              /* statistics: calls of readAt */
 };
