@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "app/settings.h"
+#include "bench/benchclock.h"
 #include "app/shell.h"
 #include "catalogue/fontlist.h"
 #include "resources/resource.h"
@@ -30,22 +31,6 @@ namespace {
 
 const int kRecords = 100000;
 const int kRepeats = 9;
-
-double Now(void)
-{
-    static LARGE_INTEGER frequency;
-    if (frequency.QuadPart == 0)
-        QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return (double)counter.QuadPart * 1000.0 / (double)frequency.QuadPart;
-}
-
-double Median(std::vector<double> times)
-{
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 /* Face names as font folders have them: a design name, a kind, now and then a
  * script or a code-page suffix. */

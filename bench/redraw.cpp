@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/settings.h"
+#include "bench/benchclock.h"
 #include "app/shell.h"
 #include "catalogue/fontlist.h"
 #include "harness.h"
@@ -28,22 +29,6 @@
 namespace {
 
 const int kRepeats = 15;
-
-double Now(void)
-{
-    static LARGE_INTEGER frequency;
-    if (frequency.QuadPart == 0)
-        QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return (double)counter.QuadPart * 1000.0 / (double)frequency.QuadPart;
-}
-
-double Median(std::vector<double> times)
-{
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 void SetClientSize(int width, int height)
 {
