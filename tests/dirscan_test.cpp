@@ -600,4 +600,46 @@ TEST_F(DirectoryCommands, IncludeSubdirectoriesActsAtTheNextScanOnly)
     EXPECT_EQ(6, catalogue.count);
 }
 
+/* The whole way from the dialog to the shown list, with real fonts: the Catalogue
+ * sorted by face name, and the style commands choosing from each family. */
+TEST_F(DirectoryCommands, AFolderOfRealFontsIsSortedAndShownByStyle)
+{
+    std::string folder = TempTestDir("cmd_real");
+    const char *files[] = {"liberation2/LiberationSans-Regular.ttf", "liberation2/LiberationSans-Bold.ttf",
+                           "liberation2/LiberationSans-Italic.ttf",
+                           "liberation2/LiberationSans-BoldItalic.ttf", "dejavu/DejaVuSerif.ttf",
+                           "dejavu/DejaVuSans.ttf"};
+    for (const char *file : files) {
+        std::string source = RealFont(std::string("/usr/share/fonts/truetype/") + file);
+        std::string name = source.substr(source.rfind('\\') + 1);
+        ASSERT_TRUE(CopyFileA(source.c_str(), (folder + name).c_str(), FALSE)) << source;
+    }
+    ScriptExpect(ChooseIn(folder));
+    SendCommand(CMD_DEFINE_DIRECTORY);
+    ASSERT_EQ(6, catalogue.count);
+    std::vector<std::string> faces;
+    for (int i = 0; i < catalogue.count; i++)
+        faces.push_back(catalogue.records[i]->logFont.lfFaceName);
+    EXPECT_EQ((std::vector<std::string>{"DejaVu Sans", "DejaVu Serif", "Liberation Sans",
+                                        "Liberation Sans", "Liberation Sans", "Liberation Sans"}),
+              faces);
+    EXPECT_EQ(6, displayList.count);            /* every style while All is on */
+
+    SendCommand(CMD_NORMAL);
+    ASSERT_EQ(3, displayList.count);
+    EXPECT_STREQ("DejaVu Sans", displayList.records[0]->fullFontName);
+    EXPECT_STREQ("DejaVu Serif", displayList.records[1]->fullFontName);
+    EXPECT_STREQ("Liberation Sans", displayList.records[2]->fullFontName);
+    EXPECT_STREQ("LiberationSans-Regular.ttf", displayList.records[2]->fileName);
+    SendCommand(CMD_BOLD);
+    ASSERT_EQ(3, displayList.count);
+    EXPECT_STREQ("Liberation Sans Bold", displayList.records[2]->fullFontName);
+    EXPECT_EQ(32, displayList.records[2]->boldFlag);
+    EXPECT_EQ(700, displayList.records[2]->logFont.lfWeight);
+    SendCommand(CMD_ITALIC);
+    ASSERT_EQ(3, displayList.count);
+    EXPECT_STREQ("Liberation Sans Bold Italic", displayList.records[2]->fullFontName);
+    EXPECT_EQ(1, displayList.records[2]->logFont.lfItalic);
+}
+
 }  // namespace
