@@ -24,15 +24,14 @@
 
 #include "app/settings.h"
 #include "app/shell.h"
+#include "bench/benchclock.h"
 #include "catalogue/fontfiles.h"
 #include "catalogue/fontlist.h"
 
-static double Now(void)
+/* Seconds, from the shared benchmark clock (milliseconds). */
+static double Seconds(void)
 {
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return (double)counter.QuadPart / (double)frequency.QuadPart;
+    return Now() / 1000.0;
 }
 
 struct FontFile {
@@ -61,7 +60,7 @@ static void ListTree(const std::string &folder, std::vector<FontFile> *files)
  * reads up to `limit` bytes of it into the FileBuffer. */
 static double Baseline(const std::string &folder, long limit, size_t *filesRead)
 {
-    double start = Now();
+    double start = Seconds();
     std::vector<FontFile> files;
     ListTree(folder, &files);
     files.clear();
@@ -76,30 +75,30 @@ static double Baseline(const std::string &folder, long limit, size_t *filesRead)
             (*filesRead)++;
         _lclose(file);
     }
-    return Now() - start;
+    return Seconds() - start;
 }
 
 static double Scan(HDC dc, const std::string &folder, int *records)
 {
-    double start = Now();
+    double start = Seconds();
     FreeFontList(&catalogue);
     snprintf(settings.currentDirectory, sizeof settings.currentDirectory, "%s", folder.c_str());
     ScanFonts(dc);
     SortCatalogue();
-    double elapsed = Now() - start;
+    double elapsed = Seconds() - start;
     *records = catalogue.count;
     return elapsed;
 }
 
 static double ScanQuiet(HDC dc, const std::string &folder, int *records)
 {
-    double start = Now();
+    double start = Seconds();
     FreeFontList(&catalogue);
     int count = 0, stop = 0;
     CountFontFiles(folder.c_str(), &count);
     ScanDirectory(dc, folder.c_str(), NULL, &stop);
     SortCatalogue();
-    double elapsed = Now() - start;
+    double elapsed = Seconds() - start;
     *records = catalogue.count;
     return elapsed;
 }
@@ -107,7 +106,7 @@ static double ScanQuiet(HDC dc, const std::string &folder, int *records)
 static double ScanWhole(HDC dc, const std::string &folder, int *records)
 {
     static FontRecord record;
-    double start = Now();
+    double start = Seconds();
     std::vector<FontFile> files;
     ListTree(folder, &files);
     *records = 0;
@@ -115,14 +114,7 @@ static double ScanWhole(HDC dc, const std::string &folder, int *records)
         if (ReadFontRecord(dc, files[i].directory.c_str(), files[i].name.c_str(), 1, &record) ==
             FONT_FILE_OK)
             (*records)++;
-    return Now() - start;
-}
-
-static double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+    return Seconds() - start;
 }
 
 int main(int argc, char **argv)
