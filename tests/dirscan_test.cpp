@@ -399,6 +399,10 @@ TEST_F(Scan, EscapeEndsTheScanAfterTheCurrentFileAtEveryDepthAndWaitsWhileHeld)
     DWORD elapsed = GetTickCount() - start;
     WaitForSingleObject(thread, 20000);
     CloseHandle(thread);
+    if (GetAsyncKeyState(VK_ESCAPE) & 0x8000) {
+        DisplayKey("keyup");                /* never leave the key down for later tests */
+        SendEscape(false);
+    }
 
     EXPECT_EQ(1, catalogue.count);          /* the file being read was finished */
     EXPECT_EQ(1, hold.countWhileHeld);      /* nothing more while the key was down */
