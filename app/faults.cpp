@@ -97,3 +97,8 @@ int SeamAddFontResourceA(LPCSTR path)
 {
     return FaultNow(FAULT_ADD_FONT_RESOURCE) ? 0 : AddFontResourceA(path);
 }
+
+int SeamEscape(HDC dc, int escape, int inputSize, LPCSTR input, LPVOID output)
+{
+    return FaultNow(FAULT_ESCAPE) ? SP_ERROR : Escape(dc, escape, inputSize, input, output);
+}

@@ -1,7 +1,8 @@
 /* faults.h - the few platform calls that tests must be able to make fail on demand.
  *
  * Heap allocation, the FileBuffer's global allocation, string loading, the registry
- * write, a font copy's read and write and AddFontResourceA cannot be made to fail
+ * write, a font copy's read and write, AddFontResourceA and a printer driver's
+ * answer to the page-size escape cannot be made to fail
  * from outside the process, so the program calls them through these wrappers.  In
  * normal runs every wrapper is the plain platform call; a test arms a fault point
  * with SetFault and the chosen calls then fail the way the platform would fail. */
@@ -19,6 +20,7 @@ enum FaultPoint {
     FAULT_FILE_READ,         /* SeamHRead: reads only half, or fails */
     FAULT_FILE_WRITE,        /* SeamHWrite: writes only half, or fails */
     FAULT_ADD_FONT_RESOURCE, /* SeamAddFontResourceA: returns 0 */
+    FAULT_ESCAPE,            /* SeamEscape: returns SP_ERROR, output untouched */
     FAULT_POINT_COUNT
 };
 
@@ -40,5 +42,6 @@ LONG SeamRegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type,
 long SeamHRead(HFILE file, void *buffer, long count);
 long SeamHWrite(HFILE file, const void *buffer, long count);
 int SeamAddFontResourceA(LPCSTR path);
+int SeamEscape(HDC dc, int escape, int inputSize, LPCSTR input, LPVOID output);
 
 #endif

@@ -37,6 +37,14 @@ if(TARGET printer_test)
     TIMEOUT 900
     ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-noprinter;WINEDEBUG=-all;CUPS_SERVER=${CMAKE_BINARY_DIR}/no-printer.sock;ZENVRIX_WITHOUT_PRINTER=1;ZENVRIX_SOURCE_DIR=${CMAKE_SOURCE_DIR};ZENVRIX_BINARY_DIR=${CMAKE_BINARY_DIR}")
 endif()
+# The print commands in the same world without printers.
+if(TARGET print_test)
+  add_test(NAME print_test_without_printer
+           COMMAND print_test --gtest_filter=WithoutPrinter.*)
+  set_tests_properties(print_test_without_printer PROPERTIES
+    TIMEOUT 900
+    ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-noprinter;WINEDEBUG=-all;CUPS_SERVER=${CMAKE_BINARY_DIR}/no-printer.sock;ZENVRIX_WITHOUT_PRINTER=1;ZENVRIX_SOURCE_DIR=${CMAKE_SOURCE_DIR};ZENVRIX_BINARY_DIR=${CMAKE_BINARY_DIR}")
+endif()
 
 file(GLOB ZENVRIX_BENCHES CONFIGURE_DEPENDS bench/*.cpp)
 foreach(bench_source ${ZENVRIX_BENCHES})

@@ -2,10 +2,14 @@
  * "&Print..." (121), "Pri&nt with default settings..." (155) and "P&rinter
  * setup..." (128).  They prepare the print-dialog block and the printer layout,
  * run the dialog, read the chosen printer's metrics, start the print job
- * (printjob.cpp) for 121 and put the screen layout back afterwards.
- * Called from the main window's command handler (app/mainwnd.cpp). */
+ * (printjob.cpp) for 121 and 155, and put the screen layout back afterwards.
+ *
+ * Touches the printer state (printer.cpp), the layout and, through UM_LOADALL and
+ * UM_UNLOADALL, the temporary registrations of fonts read from a folder.  Called
+ * from the main window's command handler (app/mainwnd.cpp). */
 #include "printer.h"
 
+#include "../app/faults.h"
 #include "../app/settings.h"
 #include "../app/shell.h"
 #include "../render/layout.h"
@@ -31,23 +35,31 @@ static void FreeBothHandles(void)
     FreeHandle(&printerSetup.printDlg.hDevNames);
 }
 
-/* A failure after the dialog: the message, the temporary fonts, the handles. */
+/* The fonts of a folder stay registered from before the dialog to the end of the
+ * command; every way out removes them again. */
+static void UnloadFonts(int fontsLoaded)
+{
+    if (fontsLoaded)
+        SendMessageA(mainWindow, UM_UNLOADALL, (WPARAM)printerSetup.printDlg.hDC, 0);
+}
+
+/* A failure after the dialog: the message, the temporary fonts, the context and
+ * both memory blocks, so that the next dialog starts from the default printer. */
 static void FailAfterDialog(const char *text, const char *caption, int fontsLoaded)
 {
     ShowWarning(text, caption);
-    if (fontsLoaded)
-        SendMessageA(mainWindow, UM_UNLOADALL, (WPARAM)printerSetup.printDlg.hDC, 0);
+    UnloadFonts(fontsLoaded);
     DeleteCommandDC();
     FreeBothHandles();
 }
 
-/* Success: the new printer's metrics, the screen redrawn for them, and for 121 the
- * job itself; the temporary fonts stay until the user confirms the pages are out. */
-static void PrintWithNewPrinter(int command, int fontsLoaded)
+/* The dialog gave a usable printer context whose page is `size`: its metrics
+ * become the printer's, the screen is redrawn for them, and for command 121 the
+ * grid is printed.  The temporary fonts stay until the user confirms that the
+ * pages are out. */
+static void UseNewPrinter(int command, POINT size, int fontsLoaded)
 {
     PRINTDLGA *dialog = &printerSetup.printDlg;
-    POINT size = {0, 0};
-    Escape(dialog->hDC, GETPHYSPAGESIZE, 0, NULL, &size);
     printerSetup.pageWidth = size.x;
     printerSetup.pageHeight = size.y;
     printerSetup.dpiX = GetDeviceCaps(dialog->hDC, LOGPIXELSX);
@@ -65,12 +77,14 @@ static void PrintWithNewPrinter(int command, int fontsLoaded)
     if (command == CMD_PRINT) {
         PrintGrid(dialog->hDC, dialog);
         ShowWarning("Press AFTER all pages are printed", "");
-        if (fontsLoaded)
-            SendMessageA(mainWindow, UM_UNLOADALL, (WPARAM)dialog->hDC, 0);
+        UnloadFonts(fontsLoaded);
     }
     DeleteCommandDC();
 }
 
+/* 121 and 128 open the dialog on what the last one returned (printer, its
+ * settings, range choice, collation, print to file); 155 on the default printer
+ * with its defaults and is then handled as 121. */
 void RunPrintCommand(int command)
 {
     PRINTDLGA *dialog = &printerSetup.printDlg;
@@ -95,14 +109,15 @@ void RunPrintCommand(int command)
     dialog->nToPage = dialog->nMaxPage = (WORD)pageLayout.pageCount;
 
     int fontsLoaded = 0;
-    if (command == CMD_PRINT && settings.sourceIsDirectory) {
+    if (command == CMD_PRINT && settings.sourceIsDirectory == 1) {
         SendMessageA(mainWindow, UM_LOADALL, 0, 0);
         fontsLoaded = 1;
     }
 
+    POINT size = {0, 0};
     if (!PrintDlgA(dialog)) {
-        if (fontsLoaded)
-            SendMessageA(mainWindow, UM_UNLOADALL, (WPARAM)dialog->hDC, 0);
+        /* Cancel keeps the printer and its settings; a failed dialog does not. */
+        UnloadFonts(fontsLoaded);
         DeleteCommandDC();
         if (CommDlgExtendedError() != 0) {
             ShowWarning("Printing error!!", " ");
@@ -110,12 +125,10 @@ void RunPrintCommand(int command)
         }
     } else if (dialog->hDC == NULL || (dialog->Flags & PD_RETURNIC)) {
         FailAfterDialog("Printing error!", " ", fontsLoaded);
+    } else if (SeamEscape(dialog->hDC, GETPHYSPAGESIZE, 0, NULL, &size) <= 0) {
+        FailAfterDialog("can't get printer page size", NULL, fontsLoaded);
     } else {
-        POINT size = {0, 0};
-        if (Escape(dialog->hDC, GETPHYSPAGESIZE, 0, NULL, &size) <= 0)
-            FailAfterDialog("can't get printer page size", NULL, fontsLoaded);
-        else
-            PrintWithNewPrinter(command, fontsLoaded);
+        UseNewPrinter(command, size, fontsLoaded);
     }
 
     printing = 0;

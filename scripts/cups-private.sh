@@ -1,19 +1,26 @@
 #!/usr/bin/env bash
 # A private CUPS server for the tests: its own configuration, spool and socket under
 # the given folder, with one cups-pdf queue "PDF" as the default destination, so the
-# tests never see or change the machine's own printers.
+# tests never see or change the machine's own printers.  The queue's PDFs land in
+# DIR/pdf: the cups-pdf backend reads the output folder from
+# /etc/cups/cups-pdf-NAME.conf for a device URI cups-pdf:/NAME, so each server gets
+# such a file of its own (removed again by stop); where /etc/cups cannot be written,
+# DIR/pdf points to the backend's default folder, ~/PDF of the printing user.
 #   scripts/cups-private.sh start DIR   prints the CUPS_SERVER value to use
 #   scripts/cups-private.sh stop DIR
 set -euo pipefail
 action=${1:?start or stop}
 dir=$(realpath -m "${2:?folder}")
 sock="$dir/cups.sock"
+pdf_name="zenvrix-$(printf '%s' "$dir" | cksum | cut -d' ' -f1)"
+pdf_conf="/etc/cups/cups-pdf-$pdf_name.conf"
 
 if [ "$action" = stop ]; then
   if [ -f "$dir/cupsd.pid" ]; then
     kill "$(cat "$dir/cupsd.pid")" 2>/dev/null || true
     rm -f "$dir/cupsd.pid"
   fi
+  rm -f "$pdf_conf"
   exit 0
 fi
 
@@ -60,6 +67,15 @@ echo $! > "$dir/cupsd.pid"
 for _ in $(seq 100); do [ -S "$sock" ] && break; sleep 0.1; done
 [ -S "$sock" ] || { echo "cupsd did not start: $(tail -3 "$dir/log/error_log" 2>/dev/null)" >&2; exit 1; }
 export CUPS_SERVER="$sock"
-lpadmin -p PDF -v cups-pdf:/ -E -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
+rm -rf "$dir/pdf"
+if printf 'Out %s\nGrp lpadmin\nDecodeHexStrings 1\n' "$dir/pdf" > "$pdf_conf" 2>/dev/null; then
+  mkdir -p "$dir/pdf"
+  pdf_uri="cups-pdf:/$pdf_name"
+else
+  mkdir -p "$HOME/PDF"
+  ln -s "$HOME/PDF" "$dir/pdf"
+  pdf_uri="cups-pdf:/"
+fi
+lpadmin -p PDF -v "$pdf_uri" -E -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
 lpadmin -d PDF
 echo "$sock"
