@@ -26,23 +26,7 @@
 
 namespace {
 
-class CatalogueWindows : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ClearFaults();
-        ScriptBegin();
-        ASSERT_EQ(1, StartZenvrix());
-        ASSERT_EQ("", ScriptEnd());
-        ScriptBegin();
-    }
-    void TearDown() override
-    {
-        EXPECT_EQ("", ScriptEnd());
-        ClearFaults();
-        StopZenvrix();
-    }
-};
+typedef RunningProgram CatalogueWindows;
 
 /* One family report of the system's own enumeration. */
 struct Report {

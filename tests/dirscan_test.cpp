@@ -31,23 +31,7 @@ namespace {
 const char kDirectoryCaption[] = "Select any font in your directory";
 const char kProgressCaption[] = "Progress: (press ESC to cancel)";
 
-class Scan : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ClearFaults();
-        ScriptBegin();
-        ASSERT_EQ(1, StartZenvrix());
-        ASSERT_EQ("", ScriptEnd());
-        ScriptBegin();
-    }
-    void TearDown() override
-    {
-        EXPECT_EQ("", ScriptEnd());
-        StopZenvrix();
-        ClearFaults();
-    }
-};
+typedef RunningProgram Scan;
 
 /* A font whose family is its file name, so records tell their files apart. */
 void PutFont(const std::string &folder, const std::string &name)

@@ -8,6 +8,7 @@
 
 #include <set>
 
+#include "app/faults.h"
 #include "app/shell.h"
 
 /* ---- the program's windows ---- */
@@ -55,6 +56,22 @@ void StopZenvrix(void)
     toolbar = NULL;
     UnregisterClassA("klasa", GetModuleHandleA(NULL));
     UnregisterClassA("client", GetModuleHandleA(NULL));
+}
+
+void RunningProgram::SetUp()
+{
+    ClearFaults();
+    ScriptBegin();
+    ASSERT_EQ(1, StartZenvrix());
+    ASSERT_EQ("", ScriptEnd());
+    ScriptBegin();
+}
+
+void RunningProgram::TearDown()
+{
+    EXPECT_EQ("", ScriptEnd());
+    StopZenvrix();
+    ClearFaults();
 }
 
 LRESULT SendCommand(int command)

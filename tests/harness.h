@@ -11,6 +11,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <string>
 #include <utility>
@@ -28,6 +30,15 @@ void StopZenvrix(void);
 void PumpMessages(void);
 /* Sends a menu or toolbar command to the main window. */
 LRESULT SendCommand(int command);
+
+/* A fixture for tests of the running program: the windows are started before each
+ * test (no box may appear at start-up) and stopped after it; the dialog script is
+ * open during the test and must be complete at its end; fault points are clear. */
+class RunningProgram : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+};
 
 /* ---- the dialog script ---- */
 

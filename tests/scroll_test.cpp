@@ -16,20 +16,7 @@
 
 namespace {
 
-class Scroll : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ScriptBegin();
-        ASSERT_EQ(1, StartZenvrix());
-        PumpMessages();
-    }
-    void TearDown() override
-    {
-        EXPECT_EQ("", ScriptEnd());
-        StopZenvrix();
-    }
-};
+typedef RunningProgram Scroll;
 
 void SetPointSize(int pointSize)
 {

@@ -15,23 +15,7 @@
 namespace {
 
 /* Every test runs the real windows; a default printer exists in the test run. */
-class Shell : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ClearFaults();
-        ScriptBegin();
-        ASSERT_EQ(1, StartZenvrix());
-        ASSERT_EQ("", ScriptEnd());
-        ScriptBegin();
-    }
-    void TearDown() override
-    {
-        EXPECT_EQ("", ScriptEnd());
-        StopZenvrix();
-        ClearFaults();
-    }
-};
+typedef RunningProgram Shell;
 
 bool MenuChecked(int command)
 {
