@@ -10,6 +10,7 @@
 #include "app/shell.h"
 #include "catalogue/fontlist.h"
 #include "harness.h"
+#include "render/layout.h"
 #include "resources/resource.h"
 
 namespace {
@@ -458,6 +459,26 @@ TEST_F(Shell, InfoDialogWithAnEmptyListShowsNoPages)
         EXPECT_EQ("0", ControlText(dialog, IDC_INFO_PAGES));
         EXPECT_EQ("100 %", ControlText(dialog, IDC_INFO_FILL));
         EXPECT_EQ("1-0", ControlText(dialog, IDC_INFO_VISIBLE));
+    }));
+    SendCommand(CMD_INFO);
+    EXPECT_EQ(0, settings.preview);
+}
+
+TEST_F(Shell, InfoDialogNamesThePagesTheVisibleRowsSpan)
+{
+    settings.preview = 1;
+    ComputeLayout(&pageLayout);
+    int perSheet = pageLayout.sheetRowsPerPage;
+    int pages = pageLayout.pageCount;
+    settings.preview = 0;
+    ComputeLayout(&pageLayout);
+    ASSERT_GT(pages, 2);
+    shell.topRow = perSheet - 1; /* the last row of sheet 1 is the first one shown */
+    std::string fonts = std::to_string(displayList.count);
+    ScriptExpect(Inspect(Dialog("Info", IDOK), [&](HWND dialog) {
+        EXPECT_EQ(fonts, ControlText(dialog, IDC_INFO_FONTS));
+        EXPECT_EQ(std::to_string(pages), ControlText(dialog, IDC_INFO_PAGES));
+        EXPECT_EQ("1-2", ControlText(dialog, IDC_INFO_VISIBLE));
     }));
     SendCommand(CMD_INFO);
     EXPECT_EQ(0, settings.preview);
