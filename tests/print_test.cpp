@@ -403,6 +403,8 @@ struct DirectJob {
     {
         if (block.hDC != NULL)
             DeleteDC(block.hDC);
+        if (block.hDevNames != NULL)
+            GlobalFree(block.hDevNames);
     }
     /* Runs the job as the print command does, with the layout for the printer. */
     int Run(DWORD flags, WORD from, WORD to, WORD copies)
@@ -583,6 +585,45 @@ TEST_F(Printing, PrintToFileSendsTheDocumentToTheOutputNamedInTheDialog)
     ExpectOnlyTheMarkerArrives(before, Check(PrintDialog(), PRINT_TO_FILE, false));
 }
 
+/* A DEVNAMES block for the queue "PDF" whose output is `output`. */
+HGLOBAL DevNamesWithOutput(const std::string &output)
+{
+    const char driver[] = "wineps.drv", device[] = "PDF";
+    size_t size = sizeof(DEVNAMES) + sizeof driver + sizeof device + output.size() + 1;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+    char *base = (char *)GlobalLock(block);
+    DEVNAMES *names = (DEVNAMES *)base;
+    names->wDriverOffset = sizeof(DEVNAMES);
+    names->wDeviceOffset = (WORD)(names->wDriverOffset + sizeof driver);
+    names->wOutputOffset = (WORD)(names->wDeviceOffset + sizeof device);
+    memcpy(base + names->wDriverOffset, driver, sizeof driver);
+    memcpy(base + names->wDeviceOffset, device, sizeof device);
+    memcpy(base + names->wOutputOffset, output.c_str(), output.size() + 1);
+    GlobalUnlock(block);
+    return block;
+}
+
+TEST_F(Printing, TheJobWritesToTheOutputNamedInDevnamesOnlyWhenPrintingToFile)
+{
+    ShowCells(100); /* two pages */
+    std::string path = TempTestDir("print_output") + "sheets.ps";
+    DirectJob job; /* a context for the queue itself */
+    ASSERT_TRUE(IsContext(job.block.hDC));
+    job.block.hDevNames = DevNamesWithOutput(path);
+
+    EXPECT_EQ(1, job.Run(PD_PRINTTOFILE, 0, 0, 1));
+    std::string text;
+    EXPECT_EQ(0, printout::RunLinux("grep -a -c '^%%Page:' " + printout::Quoted(path), &text));
+    EXPECT_EQ("2\n", text);
+
+    /* the same block without the flag prints to the queue */
+    DeleteFileA(path.c_str());
+    std::set<std::string> before = printout::PdfFiles();
+    EXPECT_EQ(1, job.Run(0, 0, 0, 1));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(path.c_str()));
+    EXPECT_EQ(2, ArrivedPdf(before).pages);
+}
+
 /* ---- fonts read from a folder ---- */
 
 class FolderPrinting : public Printing {
@@ -643,6 +684,24 @@ TEST_F(FolderPrinting, FontsAreRegisteredForTheJobPrintedInTheirOwnFacesAndRemov
                            "ZvPrntSerif-BoldItalic"};
     for (const char *face : faces)
         EXPECT_TRUE(fonts.count(face)) << face << " is not among the PDF's fonts";
+}
+
+TEST_F(FolderPrinting, PrintWithDefaultSettingsRegistersAndPrintsLikePrint)
+{
+    std::set<std::string> before = printout::PdfFiles();
+    JobWatch watch;
+    ScriptExpect(PrintDialog());
+    ScriptExpect(Inspect(Box(kPagesOut, ""), [](HWND) {
+        EXPECT_TRUE(installtest::FamilyListed("ZvPrnt Serif"));
+    }));
+    SendCommand(CMD_PRINT_DEFAULT);
+    EXPECT_EQ(1, watch.loads);
+    EXPECT_EQ(1, watch.unloads);
+    EXPECT_EQ(1u, watch.sheets.size());
+    Printout printed = ArrivedPdf(before);
+    EXPECT_EQ(1, printed.pages);
+    std::set<std::string> fonts(printed.fonts.begin(), printed.fonts.end());
+    EXPECT_TRUE(fonts.count("ZvPrntSerif-BoldItalic"));
 }
 
 TEST_F(FolderPrinting, CancelInThePrintDialogLoadsAndUnloadsWithoutAMessage)
