@@ -25,6 +25,21 @@ static const char kCantCloseDirectory[] = "can't close directory";
 static const DWORD kProgressPaintMs = 50;
 static DWORD progressPaintedAt;
 
+/* Even with its redrawing off, the progress control invalidates itself on every
+ * step, which costs as much as reading a small font.  Its window procedure is
+ * therefore replaced for the scan: a step that stays inside the range is only
+ * counted here, and the control is given the position it stands at right before
+ * each repaint.  A step past the end goes to the control itself, so what it does
+ * then stays its own business. */
+struct ScanBar {
+    WNDPROC controlProc;         /* the progress control's own procedure */
+    int shown;                   /* the position the control holds */
+    int pending;                 /* steps counted since */
+    int step;
+    int high;                    /* the end of the range */
+};
+static ScanBar scanBar;
+
 /* Joins directory and name (and an optional tail) into a path of at most 299
  * characters; 0 when it would not fit. */
 static int JoinPath(char *path, const char *directory, const char *name, const char *tail)
@@ -93,6 +108,72 @@ int CountFontFiles(const char *directory, int *count)
     return CloseListing(find);
 }
 
+static int ScanBarPosition(void)
+{
+    return scanBar.shown + scanBar.pending * scanBar.step;
+}
+
+/* Hands the counted steps to the control. */
+static void FlushScanBar(HWND bar)
+{
+    if (scanBar.pending == 0)
+        return;
+    scanBar.shown = ScanBarPosition();
+    scanBar.pending = 0;
+    CallWindowProcA(scanBar.controlProc, bar, PBM_SETPOS, (WPARAM)scanBar.shown, 0);
+}
+
+static LRESULT OnScanBarStep(HWND bar, WPARAM wParam, LPARAM lParam)
+{
+    int position = ScanBarPosition();
+    if (scanBar.step > 0 && position <= scanBar.high - scanBar.step) {
+        scanBar.pending++;
+        return position;
+    }
+    FlushScanBar(bar);
+    LRESULT previous = CallWindowProcA(scanBar.controlProc, bar, PBM_STEPIT, wParam, lParam);
+    scanBar.shown = (int)CallWindowProcA(scanBar.controlProc, bar, PBM_GETPOS, 0, 0);
+    return previous;
+}
+
+static LRESULT OnScanBarGetPos(void)
+{
+    return ScanBarPosition();
+}
+
+/* The position and range the control holds, with nothing counted. */
+static void TakeScanBarState(HWND bar)
+{
+    PBRANGE range = {0, 0};
+    CallWindowProcA(scanBar.controlProc, bar, PBM_GETRANGE, FALSE, (LPARAM)&range);
+    scanBar.high = range.iHigh;
+    scanBar.shown = (int)CallWindowProcA(scanBar.controlProc, bar, PBM_GETPOS, 0, 0);
+    scanBar.pending = 0;
+}
+
+/* Every other message finds the control where the steps put it (a paint while a
+ * message box is up shows them all), and a new range, position or step is taken
+ * over. */
+static LRESULT OnScanBarOther(HWND bar, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    FlushScanBar(bar);
+    LRESULT result = CallWindowProcA(scanBar.controlProc, bar, message, wParam, lParam);
+    if (message == PBM_SETSTEP)
+        scanBar.step = (int)wParam;
+    if (message >= PBM_SETRANGE && message <= PBM_SETRANGE32)
+        TakeScanBarState(bar);
+    return result;
+}
+
+static LRESULT CALLBACK ScanBarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case PBM_STEPIT: return OnScanBarStep(bar, wParam, lParam);
+    case PBM_GETPOS: return OnScanBarGetPos();
+    }
+    return OnScanBarOther(bar, message, wParam, lParam);
+}
+
 /* One file further.  The bar keeps its redrawing off between repaints (see
  * CreateScanProgress), so a step only moves its position. */
 static void StepProgress(HWND bar)
@@ -100,6 +181,7 @@ static void StepProgress(HWND bar)
     SendMessageA(bar, PBM_STEPIT, 0, 0);
     DWORD now = GetTickCount();
     if (now - progressPaintedAt >= kProgressPaintMs) {
+        FlushScanBar(bar);
         SendMessageA(bar, WM_SETREDRAW, TRUE, 0);
         RedrawWindow(bar, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW);
         SendMessageA(bar, WM_SETREDRAW, FALSE, 0);
@@ -132,8 +214,11 @@ int ScanDirectory(HDC dc, const char *directory, HWND progressBar, int *stop)
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             char subdirectory[NAME_SIZE];
             if (settings.includeSubdirectories && !IsDotEntry(entry.cFileName) &&
-                JoinPath(subdirectory, directory, entry.cFileName, "\\"))
-                ScanDirectory(dc, subdirectory, progressBar, stop);
+                JoinPath(subdirectory, directory, entry.cFileName, "\\") &&
+                ScanDirectory(dc, subdirectory, progressBar, stop) == -1)
+                /* Its message, if it showed one, let other windows paint, perhaps
+                 * through this context: the metrics are taken anew. */
+                RenewFontFileRun();
         } else if (IsReadableFontEntry(directory, &entry)) {
             if (progressBar != NULL)
                 StepProgress(progressBar);
@@ -158,11 +243,16 @@ HWND CreateScanProgress(int count, HWND *dialog)
         return NULL;
     /* The 32-bit range: a 16-bit one would wrap past 65,535 files. */
     SendMessageA(bar, PBM_SETRANGE32, 0, (LPARAM)count);
-    SendMessageA(bar, PBM_SETSTEP, 1, 0);
+    const int step = 1;
+    SendMessageA(bar, PBM_SETSTEP, step, 0);
     /* Shown empty now; from here on StepProgress repaints it. */
     UpdateWindow(*dialog);
     SendMessageA(bar, WM_SETREDRAW, FALSE, 0);
     progressPaintedAt = GetTickCount();
+    scanBar.step = step;
+    scanBar.controlProc = (WNDPROC)SetWindowLongPtrA(bar, GWLP_WNDPROC, (LONG_PTR)ScanBarProc);
+    if (scanBar.controlProc != NULL)
+        TakeScanBarState(bar);
     return bar;
 }
 
@@ -179,7 +269,9 @@ int ScanDirectoryFonts(HDC dc)
     HWND bar = NULL;
     if (count > 0)
         bar = CreateScanProgress(count, &dialog);
+    BeginFontFileRun(dc);
     int result = ScanDirectory(dc, directory, bar, &stop);
+    EndFontFileRun();
     if (bar != NULL)
         DestroyWindow(bar);
     if (dialog != NULL)

@@ -34,6 +34,16 @@ enum { FONT_READ_CHUNK = 16384 };
 FontFileResult ReadFontRecord(HDC dc, const char *directory, const char *fileName,
                               int wholeFile, FontRecord *record);
 
+/* Nothing changes the scan's device context while one folder is scanned, so its
+ * metrics, which every record carries, are taken once: between BeginFontFileRun
+ * and EndFontFileRun, ReadFontRecord and ReadFontFile on that context use the
+ * metrics taken at the start.  Outside a run every file takes them itself. */
+void BeginFontFileRun(HDC dc);
+void EndFontFileRun(void);
+/* Inside a run, takes the metrics anew: a message box shown meanwhile let other
+ * windows paint, perhaps through the same context.  Outside a run, nothing. */
+void RenewFontFileRun(void);
+
 /* The result of the last ReadFontFile, and a short English text for it. */
 extern FontFileResult lastFontFileResult;
 const char *FontFileResultText(FontFileResult result);

@@ -19,6 +19,36 @@
 FontFileResult lastFontFileResult;
 FontReadCounters fontReadCounters;
 
+/* The context of the running scan and its metrics; runDc is NULL outside a scan
+ * and when its metrics could not be taken. */
+static HDC runDc;
+static TEXTMETRICA runMetrics;
+
+void BeginFontFileRun(HDC dc)
+{
+    runDc = dc != NULL && GetTextMetricsA(dc, &runMetrics) ? dc : NULL;
+}
+
+void EndFontFileRun(void)
+{
+    runDc = NULL;
+}
+
+void RenewFontFileRun(void)
+{
+    if (runDc != NULL)
+        BeginFontFileRun(runDc);
+}
+
+static int TakeMetrics(HDC dc, TEXTMETRICA *metrics)
+{
+    if (dc != NULL && dc == runDc) {
+        *metrics = runMetrics;
+        return 1;
+    }
+    return GetTextMetricsA(dc, metrics) != 0;
+}
+
 /* The whole conversion of one name: 29,999 code units at most, and no ANSI code
  * page gives more than four bytes for one unit. */
 static char conversion[4 * (kTtfUnicodeLengthLimit / 2)];
@@ -159,7 +189,7 @@ FontFileResult ReadFontRecord(HDC dc, const char *directory, const char *fileNam
     CopyText(record->fileName, fileName);
     CopyText(record->filePath, path);
     record->fontType = TRUETYPE_FONTTYPE;
-    if (!GetTextMetricsA(dc, &record->textMetrics))
+    if (!TakeMetrics(dc, &record->textMetrics))
         return FONT_FILE_NO_METRICS;
     return FONT_FILE_OK;
 }
@@ -171,6 +201,8 @@ void ReadFontFile(HDC dc, const char *directory, const char *fileName)
     if (result == FONT_FILE_OK &&
         !AppendFontRecord(&record.logFont, &record.textMetrics, TRUETYPE_FONTTYPE, (LPARAM)&record))
         result = FONT_FILE_NO_MEMORY;
+    if (result == FONT_FILE_NO_MEMORY)
+        RenewFontFileRun();      /* after the out-of-memory message */
     lastFontFileResult = result;
 }
 
