@@ -114,6 +114,9 @@ std::vector<std::string> FirstLabels(const Printout &printed)
     return firsts;
 }
 
+/* The last PDF read, whose pages are saved as pictures when the test fails. */
+std::string lastPdf;
+
 /* The one PDF that arrives after `before`; pages -1 when none (or several) came. */
 Printout ArrivedPdf(const std::set<std::string> &before)
 {
@@ -122,9 +125,8 @@ Printout ArrivedPdf(const std::set<std::string> &before)
         ADD_FAILURE() << pdfs.size() << " PDFs arrived instead of one";
         return Printout();
     }
-    Printout printed = printout::ReadPrintout(pdfs[0]);
-    printout::SavePagePictures(pdfs[0]);
-    return printed;
+    lastPdf = pdfs[0];
+    return printout::ReadPrintout(pdfs[0]);
 }
 
 /* Command 121 with the print dialog answered by `dialog` and the closing box
@@ -267,6 +269,7 @@ protected:
     void SetUp() override
     {
         ClearFaults();
+        lastPdf.clear();
         ScriptBegin();
         ASSERT_EQ(1, StartZenvrix());
         ASSERT_EQ("", ScriptEnd());
@@ -280,6 +283,9 @@ protected:
         EXPECT_EQ("", ScriptEnd());
         EXPECT_EQ(0, printing);
         EXPECT_EQ(NULL, printerSetup.printDlg.hDC);
+        if (HasFailure() && !lastPdf.empty())
+            printf("last PDF %s, first page %s\n", lastPdf.c_str(),
+                   printout::SavePagePictures(lastPdf).c_str());
         ClearFaults();
         StopZenvrix();
     }
@@ -447,6 +453,21 @@ TEST_F(Printing, ARangeBeyondTheGridOrNoCopiesStillStartAndEndAnEmptyDocument)
         EXPECT_EQ("Zenvrix-DXRV", printed.title);
         EXPECT_TRUE(printed.fonts.empty());
     }
+}
+
+TEST_F(Printing, AnEmptyListPrintsAnEmptyDocument)
+{
+    ShowCells(0);
+    ASSERT_EQ(0, SheetLayout().pageCount);
+    JobWatch watch;
+    ScriptExpect(PrintDialog()); /* Wine's dialog takes page bounds of 1 ... 0 */
+    ScriptExpect(Box(kPagesOut, ""));
+    std::set<std::string> before = printout::PdfFiles();
+    SendCommand(CMD_PRINT);
+    EXPECT_TRUE(watch.sheets.empty());
+    Printout printed = ArrivedPdf(before);
+    EXPECT_EQ("Zenvrix-DXRV", printed.title);
+    EXPECT_TRUE(printed.fonts.empty());
 }
 
 TEST_F(Printing, ARangePartlyBeyondTheGridPrintsThePagesThereAre)
