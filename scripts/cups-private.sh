@@ -5,7 +5,8 @@
 # DIR/pdf: the cups-pdf backend reads the output folder from
 # /etc/cups/cups-pdf-NAME.conf for a device URI cups-pdf:/NAME, so each server gets
 # such a file of its own (removed again by stop); where /etc/cups cannot be written,
-# DIR/pdf points to the backend's default folder, ~/PDF of the printing user.
+# DIR/pdf points to the backend's default folder, ~/PDF of the printing user
+# (the one who runs the tests).
 #   scripts/cups-private.sh start DIR   prints the CUPS_SERVER value to use
 #   scripts/cups-private.sh stop DIR
 set -euo pipefail
@@ -72,8 +73,9 @@ if printf 'Out %s\nGrp lpadmin\nDecodeHexStrings 1\n' "$dir/pdf" > "$pdf_conf" 2
   mkdir -p "$dir/pdf"
   pdf_uri="cups-pdf:/$pdf_name"
 else
-  mkdir -p "$HOME/PDF"
-  ln -s "$HOME/PDF" "$dir/pdf"
+  home=$(getent passwd "$(id -un)" | cut -d: -f6 || true)
+  mkdir -p "${home:-$HOME}/PDF"
+  ln -s "${home:-$HOME}/PDF" "$dir/pdf"
   pdf_uri="cups-pdf:/"
 fi
 lpadmin -p PDF -v "$pdf_uri" -E -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
