@@ -163,6 +163,9 @@ struct SheetSeen {
     int topRow;
     int technology;           /* of the context drawn into */
     HWND progress;            /* the progress window then */
+    HWND progressOwner;
+    RECT progressBar;         /* in the progress window's client area */
+    RECT progressClient;
     int progressPosition;
     int progressHigh;
 };
@@ -214,6 +217,10 @@ struct JobWatch {
         seen.technology = GetDeviceCaps(dc, TECHNOLOGY);
         seen.progress = FindWindowA(NULL, "Progress: (press ESC to cancel)");
         HWND bar = FindWindowExA(seen.progress, NULL, "msctls_progress32", NULL);
+        seen.progressOwner = GetWindow(seen.progress, GW_OWNER);
+        GetClientRect(seen.progress, &seen.progressClient);
+        GetWindowRect(bar, &seen.progressBar);
+        MapWindowPoints(NULL, seen.progress, (POINT *)&seen.progressBar, 2);
         seen.progressPosition = bar ? (int)SendMessageA(bar, PBM_GETPOS, 0, 0) : -1;
         seen.progressHigh = bar ? (int)SendMessageA(bar, PBM_GETRANGE, FALSE, 0) : -1;
         sheets.push_back(seen);
@@ -335,6 +342,12 @@ TEST_F(Printing, TheProgressWindowCountsTheSheetsAndGoesAway)
     ASSERT_EQ(6u, watch.sheets.size());
     HWND progress = watch.sheets[0].progress;
     ASSERT_NE((HWND)NULL, progress);
+    EXPECT_EQ(mainWindow, watch.sheets[0].progressOwner);
+    const RECT &bar = watch.sheets[0].progressBar;
+    EXPECT_EQ(10, bar.left);
+    EXPECT_EQ(10, bar.top);
+    EXPECT_EQ(watch.sheets[0].progressClient.right - 20, bar.right - bar.left);
+    EXPECT_EQ(20, bar.bottom - bar.top);
     for (size_t i = 0; i < watch.sheets.size(); i++) {
         EXPECT_EQ(progress, watch.sheets[i].progress);
         EXPECT_EQ(6, watch.sheets[i].progressHigh);      /* copies x pages */
