@@ -271,30 +271,26 @@ bool IsContext(HDC dc)
 }
 
 /* Every test runs the real windows with the queue "PDF" as the default printer. */
-class Printing : public ::testing::Test {
+class Printing : public RunningProgram {
 protected:
     void SetUp() override
     {
-        ClearFaults();
         lastPdf.clear();
-        ScriptBegin();
-        ASSERT_EQ(1, StartZenvrix());
-        ASSERT_EQ("", ScriptEnd());
+        RunningProgram::SetUp();
+        if (HasFatalFailure())
+            return;
         ASSERT_EQ(1, printerSetup.printerKnown);
         ASSERT_EQ(2479, printerSetup.pageWidth); /* A4 upright: no test leaves it turned */
         ASSERT_NE("", printout::PdfFolder()) << "CUPS_SERVER names no private server";
-        ScriptBegin();
     }
     void TearDown() override
     {
-        EXPECT_EQ("", ScriptEnd());
         EXPECT_EQ(0, printing);
         EXPECT_EQ(NULL, printerSetup.printDlg.hDC);
         if (HasFailure() && !lastPdf.empty())
             printf("last PDF %s, first page %s\n", lastPdf.c_str(),
                    printout::SavePagePictures(lastPdf).c_str());
-        ClearFaults();
-        StopZenvrix();
+        RunningProgram::TearDown();
     }
 };
 
