@@ -74,6 +74,46 @@ void RunningProgram::TearDown()
     ClearFaults();
 }
 
+static bool RunWithoutPrinter(void)
+{
+    const char *flag = getenv("ZENVRIX_WITHOUT_PRINTER");
+    return flag != NULL && strcmp(flag, "1") == 0;
+}
+
+void ProgramWithoutPrinter::SetUpTestSuite()
+{
+    if (!RunWithoutPrinter())
+        return;
+    /* The prefix of this run was made without the window-manager setting: leave
+     * windows unmanaged, as the main prefix does, before the first window exists. */
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", 0, NULL, 0,
+                        KEY_SET_VALUE, NULL, &key, NULL) == ERROR_SUCCESS) {
+        RegSetValueExA(key, "Managed", 0, REG_SZ, (const BYTE *)"N", 2);
+        RegCloseKey(key);
+    }
+}
+
+void ProgramWithoutPrinter::SetUp()
+{
+    if (!RunWithoutPrinter())
+        GTEST_SKIP() << "runs only in the CTest entry without a printer";
+    ScriptBegin();
+    ScriptExpect(Box("Printer HDC error!"));
+    ASSERT_EQ(1, StartZenvrix());
+    started = true;
+    ASSERT_EQ("", ScriptEnd());
+    ScriptBegin();
+}
+
+void ProgramWithoutPrinter::TearDown()
+{
+    if (!started)
+        return;
+    EXPECT_EQ("", ScriptEnd());
+    StopZenvrix();
+}
+
 LRESULT SendCommand(int command)
 {
     return SendMessageA(mainWindow, WM_COMMAND, (WPARAM)command, 0);

@@ -40,6 +40,17 @@ protected:
     void TearDown() override;
 };
 
+/* The same for a run without any printer: the test program is started by CTest
+ * with CUPS out of reach and a Wine prefix of its own, ZENVRIX_WITHOUT_PRINTER=1
+ * (elsewhere its tests are skipped); start-up must warn "Printer HDC error!". */
+class ProgramWithoutPrinter : public ::testing::Test {
+protected:
+    static void SetUpTestSuite();
+    void SetUp() override;
+    void TearDown() override;
+    bool started = false;
+};
+
 /* ---- the dialog script ---- */
 
 struct DialogStep {

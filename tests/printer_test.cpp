@@ -263,47 +263,7 @@ TEST_F(Printer, AFieldCorrectedAfterARefusedOkIsTaken)
 
 /* ---- no printer at all ---- */
 
-bool RunWithoutPrinter(void)
-{
-    const char *flag = getenv("ZENVRIX_WITHOUT_PRINTER");
-    return flag != NULL && strcmp(flag, "1") == 0;
-}
-
-class WithoutPrinter : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        if (!RunWithoutPrinter())
-            return;
-        /* This prefix was made without a window manager setting: leave windows
-         * unmanaged, as the other prefix does, before the first window exists. */
-        HKEY key;
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", 0, NULL, 0,
-                            KEY_SET_VALUE, NULL, &key, NULL) == ERROR_SUCCESS) {
-            RegSetValueExA(key, "Managed", 0, REG_SZ, (const BYTE *)"N", 2);
-            RegCloseKey(key);
-        }
-    }
-    void SetUp() override
-    {
-        if (!RunWithoutPrinter())
-            GTEST_SKIP() << "runs as printer_test_without_printer";
-        ScriptBegin();
-        ScriptExpect(Box("Printer HDC error!"));
-        ASSERT_EQ(1, StartZenvrix());
-        started = true;
-        ASSERT_EQ("", ScriptEnd());
-        ScriptBegin();
-    }
-    void TearDown() override
-    {
-        if (!started)
-            return;
-        EXPECT_EQ("", ScriptEnd());
-        StopZenvrix();
-    }
-    bool started = false;
-};
+typedef ProgramWithoutPrinter WithoutPrinter;
 
 TEST_F(WithoutPrinter, StartUpWarnsOnceAndDrawsWithTheScreensMetrics)
 {
