@@ -1,26 +1,19 @@
-/* print_test.cpp - printing for real: the print commands 121, 128 and 155 with
- * Wine's print dialog answered by the dialog script, and the print job, whose
- * document arrives as a PDF from the test run's private CUPS queue "PDF"
- * (cups-pdf, A4 at 300 dpi) and is read back with the poppler tools
- * (printout.h): page count, the cell labels on each page in reading order, the
- * fonts embedded.  Each cell of the lists printed here names itself (a face name
- * "Cell0042" of its own, or a font file's name), so a page's labels say which
- * rows the page holds.
- *
- * The WithoutPrinter tests run only in the CTest entry print_test_without_printer
- * (CUPS asked at a socket where nothing listens, a Wine prefix without printers;
- * cmake/wine-tests.cmake).  Touches the printer state, the view, the PDF folder
- * (read only), a scratch folder under the build tree, the current directory
- * (print to file) and the temporary registration of its own renamed copies of
- * DejaVu fonts (family prefix "ZvPrnt"), which it removes again. */
+/* print_test.cpp - printing for real: commands 121, 128 and 155 with Wine's print
+ * dialog answered by the dialog script; the job's document arrives as a PDF from
+ * the test run's private CUPS queue "PDF" (A4 at 300 dpi) and is read back with
+ * printout.h.  Each cell printed names itself ("Cell0042", or a font file's name),
+ * so a page's labels say which rows it holds.  The WithoutPrinter tests run only
+ * in the CTest entry print_test_without_printer.  Fonts from a folder are renamed
+ * DejaVu copies (family prefix "ZvPrnt"), removed again after each test. */
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <commctrl.h>
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -40,21 +33,15 @@
 namespace {
 
 using printout::Printout;
+typedef std::vector<std::string> Labels;
 
 /* Controls of Wine's print dialog. */
-enum {
-    PRINT_TO_FILE = 1040,
-    PRINT_COLLATE = 1041,
-    PRINT_ALL = 1056,
-    PRINT_PAGES = 1058,
-    PRINT_PRINTER = 1139,
-    PRINT_FROM = 1152,
-    PRINT_TO = 1153,
-    PRINT_COPIES = 1154
-};
+enum { PRINT_TO_FILE = 1040, PRINT_COLLATE = 1041, PRINT_ALL = 1056, PRINT_PAGES = 1058 };
+enum { PRINT_PRINTER = 1139, PRINT_FROM = 1152, PRINT_TO = 1153, PRINT_COPIES = 1154 };
 
 const char kPagesOut[] = "Press AFTER all pages are printed";
 const char kFontPrefix[] = "ZvPrnt";
+const char kTitle[] = "Zenvrix-DXRV";
 
 /* A DisplayList of `count` installed-font entries whose face names are their
  * own labels. */
@@ -72,6 +59,12 @@ void ShowCells(int count, const char *stem = "Cell")
     SendMessageA(mainWindow, UM_REFRESH, 0, 0);
 }
 
+void ScrollDown(int rows)
+{
+    for (int i = 0; i < rows; i++)
+        SendMessageA(mainWindow, WM_VSCROLL, SB_LINEDOWN, 0);
+}
+
 /* The layout of a printed sheet for the current printer; the screen's layout
  * stays in force. */
 PageLayout SheetLayout(void)
@@ -85,32 +78,29 @@ PageLayout SheetLayout(void)
 }
 
 /* The labels the grid puts on page `page` (from 0) of the whole grid. */
-std::vector<std::string> LabelsOfPage(const PageLayout &sheet, int page)
+Labels LabelsOfPage(const PageLayout &sheet, int page)
 {
-    std::vector<std::string> labels;
-    int first = page * sheet.rowsPerPage * settings.columns;
-    int last = (page + 1) * sheet.rowsPerPage * settings.columns - 1;
-    for (int i = first; i <= last && i < displayList.count; i++)
+    Labels labels;
+    int perPage = sheet.rowsPerPage * settings.columns;
+    for (int i = page * perPage; i < (page + 1) * perPage && i < displayList.count; i++)
         labels.push_back(displayList.records[i]->logFont.lfFaceName);
     return labels;
 }
 
-std::vector<std::vector<std::string>> LabelsPerSheet(const Printout &printed,
-                                                     const std::string &prefix = "Cell")
+std::vector<Labels> LabelsPerSheet(const Printout &printed, const std::string &prefix = "Cell")
 {
-    std::vector<std::vector<std::string>> sheets;
-    for (size_t i = 0; i < printed.pageTexts.size(); i++)
-        sheets.push_back(printout::WordsStartingWith(printed.pageTexts[i], prefix));
+    std::vector<Labels> sheets;
+    for (const std::string &text : printed.pageTexts)
+        sheets.push_back(printout::WordsStartingWith(text, prefix));
     return sheets;
 }
 
 /* The first label of every sheet: which page each sheet is. */
-std::vector<std::string> FirstLabels(const Printout &printed)
+Labels FirstLabels(const Printout &printed)
 {
-    std::vector<std::string> firsts;
-    std::vector<std::vector<std::string>> sheets = LabelsPerSheet(printed);
-    for (size_t i = 0; i < sheets.size(); i++)
-        firsts.push_back(sheets[i].empty() ? "(none)" : sheets[i][0]);
+    Labels firsts;
+    for (const Labels &sheet : LabelsPerSheet(printed))
+        firsts.push_back(sheet.empty() ? "(none)" : sheet[0]);
     return firsts;
 }
 
@@ -129,20 +119,27 @@ Printout ArrivedPdf(const std::set<std::string> &before)
     return printout::ReadPrintout(pdfs[0]);
 }
 
-/* Command 121 with the print dialog answered by `dialog` and the closing box
- * confirmed; returns what arrived at the printer. */
-Printout PrintWith(const DialogStep &dialog)
-{
-    std::set<std::string> before = printout::PdfFiles();
-    ScriptExpect(dialog);
-    ScriptExpect(Box(kPagesOut, ""));
-    SendCommand(CMD_PRINT);
-    return ArrivedPdf(before);
-}
-
 DialogStep PrintDialog(void)
 {
     return Dialog("Print", IDOK);
+}
+
+/* `command` with the print dialog answered by `dialog` and the closing box
+ * confirmed (after `onBox` looked at the state while it is open). */
+void RunPrint(const DialogStep &dialog, std::function<void(HWND)> onBox = nullptr,
+              int command = CMD_PRINT)
+{
+    ScriptExpect(dialog);
+    ScriptExpect(Inspect(Box(kPagesOut, ""), onBox));
+    SendCommand(command);
+}
+
+/* Command 121 as above; returns what arrived at the printer. */
+Printout PrintWith(const DialogStep &dialog)
+{
+    std::set<std::string> before = printout::PdfFiles();
+    RunPrint(dialog);
+    return ArrivedPdf(before);
 }
 
 /* Copies and page range typed into the print dialog. */
@@ -161,11 +158,11 @@ DialogStep Copies(DialogStep step, int copies, bool collate)
 
 struct SheetSeen {
     int topRow;
-    int technology;           /* of the context drawn into */
-    HWND progress;            /* the progress window then */
+    int technology;    /* of the context drawn into */
+    HWND progress;     /* the progress window then */
     HWND progressOwner;
-    RECT progressBar;         /* in the progress window's client area */
-    RECT progressClient;
+    RECT progressBar;  /* in the progress window's client area */
+    int progressWidth; /* of that client area */
     int progressPosition;
     int progressHigh;
 };
@@ -173,33 +170,30 @@ struct SheetSeen {
 /* Watches the main window's private messages (after they were handled): the
  * sheets drawn while printing, UM_LOADALL and UM_UNLOADALL; can press ESC once a
  * chosen sheet has been drawn and hold it for a while. */
+struct JobWatch;
+JobWatch *activeWatch;
+
 struct JobWatch {
     std::vector<SheetSeen> sheets;
     int loads = 0;
     int unloads = 0;
-    int escapeAfterSheet = 0;  /* 1-based; 0: never */
+    int escapeAfterSheet = 0; /* 1-based; 0: never */
     DWORD escapeHoldMs = 300;
-
-    static JobWatch *&Active()
-    {
-        static JobWatch *active;
-        return active;
-    }
     HHOOK hook;
-    JobWatch()
+
+    JobWatch() : hook(SetWindowsHookExA(WH_CALLWNDPROCRET, Note, NULL, GetCurrentThreadId()))
     {
-        Active() = this;
-        hook = SetWindowsHookExA(WH_CALLWNDPROCRET, Note, NULL, GetCurrentThreadId());
+        activeWatch = this;
     }
     ~JobWatch()
     {
         UnhookWindowsHookEx(hook);
-        Active() = NULL;
+        activeWatch = NULL;
     }
     static LRESULT CALLBACK Note(int code, WPARAM wParam, LPARAM lParam)
     {
         const CWPRETSTRUCT *message = (const CWPRETSTRUCT *)lParam;
-        JobWatch *watch = Active();
+        JobWatch *watch = activeWatch;
         if (code == HC_ACTION && watch != NULL && message->hwnd == mainWindow) {
             if (message->message == UM_LOADALL)
                 watch->loads++;
@@ -218,19 +212,25 @@ struct JobWatch {
         seen.progress = FindWindowA(NULL, "Progress: (press ESC to cancel)");
         HWND bar = FindWindowExA(seen.progress, NULL, "msctls_progress32", NULL);
         seen.progressOwner = GetWindow(seen.progress, GW_OWNER);
-        GetClientRect(seen.progress, &seen.progressClient);
+        RECT client = {};
+        GetClientRect(seen.progress, &client);
+        seen.progressWidth = client.right;
         GetWindowRect(bar, &seen.progressBar);
         MapWindowPoints(NULL, seen.progress, (POINT *)&seen.progressBar, 2);
         seen.progressPosition = bar ? (int)SendMessageA(bar, PBM_GETPOS, 0, 0) : -1;
         seen.progressHigh = bar ? (int)SendMessageA(bar, PBM_GETRANGE, FALSE, 0) : -1;
         sheets.push_back(seen);
-        if ((int)sheets.size() == escapeAfterSheet)
-            PressEscapeFor(escapeHoldMs);
+        if ((int)sheets.size() == escapeAfterSheet) {
+            EscapeKey(true);
+            HANDLE thread = CreateThread(NULL, 0, ReleaseLater,
+                                         (LPVOID)(UINT_PTR)escapeHoldMs, 0, NULL);
+            if (thread != NULL)
+                CloseHandle(thread);
+        }
     }
     static void EscapeKey(bool down)
     {
-        INPUT input;
-        ZeroMemory(&input, sizeof input);
+        INPUT input = {};
         input.type = INPUT_KEYBOARD;
         input.ki.wVk = VK_ESCAPE;
         input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
@@ -244,19 +244,17 @@ struct JobWatch {
         EscapeKey(false);
         return 0;
     }
-    void PressEscapeFor(DWORD holdMs)
-    {
-        EscapeKey(true);
-        HANDLE thread = CreateThread(NULL, 0, ReleaseLater, (LPVOID)(UINT_PTR)holdMs, 0, NULL);
-        if (thread != NULL)
-            CloseHandle(thread);
-    }
     std::vector<int> TopRows() const
     {
         std::vector<int> rows;
-        for (size_t i = 0; i < sheets.size(); i++)
-            rows.push_back(sheets[i].topRow);
+        for (const SheetSeen &seen : sheets)
+            rows.push_back(seen.topRow);
         return rows;
+    }
+    void ExpectLoadsAndUnloads(int times = 1) const
+    {
+        EXPECT_EQ(times, loads);
+        EXPECT_EQ(times, unloads);
     }
 };
 
@@ -299,9 +297,7 @@ protected:
 TEST_F(Printing, EveryPageOfTheLayoutArrivesWithTheRowsTheLayoutPutsThere)
 {
     struct Case {
-        int cells;
-        int columns;
-        int pointSize;
+        int cells, columns, pointSize;
     };
     /* One cell; a page exactly full; one cell over; several pages in other shapes. */
     const Case cases[] = {{1, 3, 15}, {66, 3, 15}, {67, 3, 15}, {250, 5, 8}};
@@ -315,16 +311,15 @@ TEST_F(Printing, EveryPageOfTheLayoutArrivesWithTheRowsTheLayoutPutsThere)
         ASSERT_GE(sheet.pageCount, 1);
         JobWatch watch;
         Printout printed = PrintWith(PrintDialog());
-        EXPECT_EQ("Zenvrix-DXRV", printed.title);
+        EXPECT_EQ(kTitle, printed.title);
         ASSERT_EQ(sheet.pageCount, printed.pages);
-        std::vector<std::vector<std::string>> sheets = LabelsPerSheet(printed);
+        std::vector<Labels> sheets = LabelsPerSheet(printed);
         ASSERT_EQ((size_t)sheet.pageCount, sheets.size());
-        for (int page = 0; page < sheet.pageCount; page++)
-            EXPECT_EQ(LabelsOfPage(sheet, page), sheets[(size_t)page]) << "page " << page + 1;
         ASSERT_EQ((size_t)sheet.pageCount, watch.sheets.size());
-        for (size_t i = 0; i < watch.sheets.size(); i++) {
-            EXPECT_EQ((int)i * sheet.rowsPerPage, watch.sheets[i].topRow);
-            EXPECT_EQ(DT_RASPRINTER, watch.sheets[i].technology);
+        for (int page = 0; page < sheet.pageCount; page++) {
+            EXPECT_EQ(LabelsOfPage(sheet, page), sheets[(size_t)page]) << "page " << page + 1;
+            EXPECT_EQ(page * sheet.rowsPerPage, watch.sheets[(size_t)page].topRow);
+            EXPECT_EQ(DT_RASPRINTER, watch.sheets[(size_t)page].technology);
         }
     }
 }
@@ -333,23 +328,22 @@ TEST_F(Printing, TheProgressWindowCountsTheSheetsAndGoesAway)
 {
     ShowCells(150); /* three pages */
     JobWatch watch;
-    Printout printed = PrintWith(Copies(PrintDialog(), 2, false));
-    EXPECT_EQ(6, printed.pages);
+    EXPECT_EQ(6, PrintWith(Copies(PrintDialog(), 2, false)).pages);
     ASSERT_EQ(6u, watch.sheets.size());
-    HWND progress = watch.sheets[0].progress;
-    ASSERT_NE((HWND)NULL, progress);
-    EXPECT_EQ(mainWindow, watch.sheets[0].progressOwner);
-    const RECT &bar = watch.sheets[0].progressBar;
+    const SheetSeen &first = watch.sheets[0];
+    ASSERT_NE((HWND)NULL, first.progress);
+    EXPECT_EQ(mainWindow, first.progressOwner);
+    const RECT &bar = first.progressBar;
     EXPECT_EQ(10, bar.left);
     EXPECT_EQ(10, bar.top);
-    EXPECT_EQ(watch.sheets[0].progressClient.right - 20, bar.right - bar.left);
+    EXPECT_EQ(first.progressWidth - 20, bar.right - bar.left);
     EXPECT_EQ(20, bar.bottom - bar.top);
     for (size_t i = 0; i < watch.sheets.size(); i++) {
-        EXPECT_EQ(progress, watch.sheets[i].progress);
-        EXPECT_EQ(6, watch.sheets[i].progressHigh);      /* copies x pages */
+        EXPECT_EQ(first.progress, watch.sheets[i].progress);
+        EXPECT_EQ(6, watch.sheets[i].progressHigh);          /* copies x pages */
         EXPECT_EQ((int)i, watch.sheets[i].progressPosition); /* stepped after each sheet */
     }
-    EXPECT_FALSE(IsWindow(progress));
+    EXPECT_FALSE(IsWindow(first.progress));
     EXPECT_EQ(NULL, FindWindowA(NULL, "Progress: (press ESC to cancel)"));
 }
 
@@ -365,17 +359,14 @@ TEST_F(Printing, CopiesComeCollatedOrPageByPage)
     Printout collated = PrintWith(Pages(Copies(PrintDialog(), 3, true), 1, 2));
     EXPECT_EQ(PD_COLLATE, printerSetup.printDlg.Flags & PD_COLLATE);
     EXPECT_EQ(3, printerSetup.printDlg.nCopies);
-    EXPECT_EQ(std::vector<std::string>({page1, page2, page1, page2, page1, page2}),
-              FirstLabels(collated));
+    EXPECT_EQ(Labels({page1, page2, page1, page2, page1, page2}), FirstLabels(collated));
 
     Printout uncollated = PrintWith(Pages(Copies(PrintDialog(), 3, false), 1, 2));
     EXPECT_EQ(0u, printerSetup.printDlg.Flags & PD_COLLATE);
-    EXPECT_EQ(std::vector<std::string>({page1, page1, page1, page2, page2, page2}),
-              FirstLabels(uncollated));
-    /* every sheet is a whole page */
-    std::vector<std::vector<std::string>> sheets = LabelsPerSheet(uncollated);
-    for (size_t i = 0; i < sheets.size(); i++)
-        EXPECT_EQ(LabelsOfPage(sheet, (int)i / 3), sheets[i]);
+    std::vector<Labels> sheets = LabelsPerSheet(uncollated);
+    ASSERT_EQ(6u, sheets.size());
+    for (size_t i = 0; i < sheets.size(); i++) /* whole pages: 1, 1, 1, 2, 2, 2 */
+        EXPECT_EQ(LabelsOfPage(sheet, (int)i / 3), sheets[i]) << "sheet " << i + 1;
 }
 
 TEST_F(Printing, ARangePrintsOnlyItsPagesCountedFromTheGridsFirstRow)
@@ -383,16 +374,13 @@ TEST_F(Printing, ARangePrintsOnlyItsPagesCountedFromTheGridsFirstRow)
     ShowCells(300); /* five pages */
     PageLayout sheet = SheetLayout();
     ASSERT_EQ(5, sheet.pageCount);
-    for (int i = 0; i < 30; i++)
-        SendMessageA(mainWindow, WM_VSCROLL, SB_LINEDOWN, 0);
+    ScrollDown(30);
     ASSERT_EQ(30, shell.topRow); /* the view shows page 2 and more */
 
     JobWatch watch;
     Printout printed = PrintWith(Pages(PrintDialog(), 2, 3));
-    ASSERT_EQ(2, printed.pages);
-    std::vector<std::vector<std::string>> sheets = LabelsPerSheet(printed);
-    EXPECT_EQ(LabelsOfPage(sheet, 1), sheets[0]);
-    EXPECT_EQ(LabelsOfPage(sheet, 2), sheets[1]);
+    EXPECT_EQ(std::vector<Labels>({LabelsOfPage(sheet, 1), LabelsOfPage(sheet, 2)}),
+              LabelsPerSheet(printed));
     EXPECT_EQ(std::vector<int>({sheet.rowsPerPage, 2 * sheet.rowsPerPage}), watch.TopRows());
     EXPECT_EQ(30, shell.topRow);
 }
@@ -400,26 +388,21 @@ TEST_F(Printing, ARangePrintsOnlyItsPagesCountedFromTheGridsFirstRow)
 /* A printer context of the default queue, as the dialog makes one, for running the
  * job directly with choices the dialog would refuse. */
 struct DirectJob {
-    PRINTDLGA block;
+    PRINTDLGA block = {};
     DirectJob()
     {
-        ZeroMemory(&block, sizeof block);
         block.lStructSize = sizeof block;
         block.Flags = PD_RETURNDEFAULT | PD_RETURNDC;
         PrintDlgA(&block);
-        if (block.hDevMode != NULL)
-            GlobalFree(block.hDevMode);
-        if (block.hDevNames != NULL)
-            GlobalFree(block.hDevNames);
-        block.hDevMode = NULL;
-        block.hDevNames = NULL;
+        GlobalFree(block.hDevMode);
+        GlobalFree(block.hDevNames);
+        block.hDevMode = block.hDevNames = NULL;
     }
     ~DirectJob()
     {
         if (block.hDC != NULL)
             DeleteDC(block.hDC);
-        if (block.hDevNames != NULL)
-            GlobalFree(block.hDevNames);
+        GlobalFree(block.hDevNames);
     }
     /* Runs the job as the print command does, with the layout for the printer. */
     int Run(DWORD flags, WORD from, WORD to, WORD copies)
@@ -437,30 +420,36 @@ struct DirectJob {
     }
 };
 
-TEST_F(Printing, ARangeBeyondTheGridOrNoCopiesStillStartAndEndAnEmptyDocument)
+TEST_F(Printing, ARangeOutsideTheGridPrintsThePagesThereAreOrAnEmptyDocument)
 {
     ShowCells(100); /* two pages */
+    PageLayout sheet = SheetLayout();
     DirectJob job;
     ASSERT_TRUE(IsContext(job.block.hDC));
-    {
+    struct Case {
+        const char *name;
+        DWORD flags;
+        WORD from, to, copies;
+        int pagePrinted; /* from 1; 0: none */
+    };
+    const Case cases[] = {{"range beyond the grid", PD_PAGENUMS, 5, 6, 1, 0},
+                          {"no copies", PD_COLLATE, 0, 0, 0, 0},
+                          {"range partly beyond", PD_PAGENUMS, 2, 9, 1, 2}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
         std::set<std::string> before = printout::PdfFiles();
         JobWatch watch;
-        EXPECT_EQ(1, job.Run(PD_PAGENUMS, 5, 6, 1));
-        EXPECT_TRUE(watch.sheets.empty());
+        EXPECT_EQ(1, job.Run(c.flags, c.from, c.to, c.copies));
         Printout printed = ArrivedPdf(before);
-        EXPECT_EQ("Zenvrix-DXRV", printed.title);
+        EXPECT_EQ(kTitle, printed.title); /* the document is still started and ended */
         ASSERT_EQ(1u, printed.pageTexts.size()); /* a PDF has at least one, blank, page */
-        EXPECT_TRUE(LabelsPerSheet(printed)[0].empty());
-        EXPECT_TRUE(printed.fonts.empty());
-    }
-    {
-        std::set<std::string> before = printout::PdfFiles();
-        JobWatch watch;
-        EXPECT_EQ(1, job.Run(PD_COLLATE, 0, 0, 0));
-        EXPECT_TRUE(watch.sheets.empty());
-        Printout printed = ArrivedPdf(before);
-        EXPECT_EQ("Zenvrix-DXRV", printed.title);
-        EXPECT_TRUE(printed.fonts.empty());
+        if (c.pagePrinted == 0) {
+            EXPECT_TRUE(watch.sheets.empty());
+            EXPECT_EQ(Labels(), LabelsPerSheet(printed)[0]);
+            EXPECT_TRUE(printed.fonts.empty());
+        } else {
+            EXPECT_EQ(LabelsOfPage(sheet, c.pagePrinted - 1), LabelsPerSheet(printed)[0]);
+        }
     }
 }
 
@@ -469,26 +458,10 @@ TEST_F(Printing, AnEmptyListPrintsAnEmptyDocument)
     ShowCells(0);
     ASSERT_EQ(0, SheetLayout().pageCount);
     JobWatch watch;
-    ScriptExpect(PrintDialog()); /* Wine's dialog takes page bounds of 1 ... 0 */
-    ScriptExpect(Box(kPagesOut, ""));
-    std::set<std::string> before = printout::PdfFiles();
-    SendCommand(CMD_PRINT);
+    Printout printed = PrintWith(PrintDialog()); /* Wine's dialog takes page bounds of 1 ... 0 */
     EXPECT_TRUE(watch.sheets.empty());
-    Printout printed = ArrivedPdf(before);
-    EXPECT_EQ("Zenvrix-DXRV", printed.title);
+    EXPECT_EQ(kTitle, printed.title);
     EXPECT_TRUE(printed.fonts.empty());
-}
-
-TEST_F(Printing, ARangePartlyBeyondTheGridPrintsThePagesThereAre)
-{
-    ShowCells(100); /* two pages */
-    DirectJob job;
-    PageLayout sheet = SheetLayout();
-    std::set<std::string> before = printout::PdfFiles();
-    EXPECT_EQ(1, job.Run(PD_PAGENUMS, 2, 9, 1));
-    Printout printed = ArrivedPdf(before);
-    ASSERT_EQ(1, printed.pages);
-    EXPECT_EQ(LabelsOfPage(sheet, 1), LabelsPerSheet(printed)[0]);
 }
 
 TEST_F(Printing, AProgressRangeAbove65535IsCutTo16BitsWhileEveryPagePrints)
@@ -500,8 +473,7 @@ TEST_F(Printing, AProgressRangeAbove65535IsCutTo16BitsWhileEveryPagePrints)
     EXPECT_EQ(1, job.Run(PD_PAGENUMS, 1, 40000, 2));
     ASSERT_EQ(2u, watch.sheets.size());
     EXPECT_EQ((2 * 40000) & 0xFFFF, watch.sheets[0].progressHigh);
-    Printout printed = ArrivedPdf(before);
-    EXPECT_EQ(std::vector<std::string>({"Cell0000", "Cell0000"}), FirstLabels(printed));
+    EXPECT_EQ(Labels({"Cell0000", "Cell0000"}), FirstLabels(ArrivedPdf(before)));
 }
 
 /* ---- ESC ---- */
@@ -512,22 +484,14 @@ void ExpectOnlyTheMarkerArrives(const std::set<std::string> &before,
                                 const DialogStep &dialog = PrintDialog())
 {
     ShowCells(1, "Marker");
-    ScriptExpect(dialog);
-    ScriptExpect(Box(kPagesOut, ""));
-    SendCommand(CMD_PRINT);
-    std::vector<std::string> pdfs = printout::WaitForNewPdfs(before, 1);
-    ASSERT_EQ(1u, pdfs.size());
-    Printout printed = printout::ReadPrintout(pdfs[0]);
-    EXPECT_EQ(std::vector<std::string>({"Marker0000"}),
-              printout::WordsStartingWith(printed.pageTexts.empty() ? "" : printed.pageTexts[0],
-                                          "Marker"));
+    RunPrint(dialog);
+    EXPECT_EQ(std::vector<Labels>({{"Marker0000"}}), LabelsPerSheet(ArrivedPdf(before), "Marker"));
 }
 
 TEST_F(Printing, EscapeStopsTheJobAfterTheCurrentPageAndNothingIsPrinted)
 {
     ShowCells(300); /* five pages */
-    for (int i = 0; i < 7; i++)
-        SendMessageA(mainWindow, WM_VSCROLL, SB_LINEDOWN, 0);
+    ScrollDown(7);
     SendMessageA(mainWindow, UM_REFRESH, 0, 0);
     ASSERT_EQ(7, shell.topRow);
     Capture view = CaptureWindow(clientWindow);
@@ -536,14 +500,11 @@ TEST_F(Printing, EscapeStopsTheJobAfterTheCurrentPageAndNothingIsPrinted)
     JobWatch watch;
     watch.escapeAfterSheet = 2;
     watch.escapeHoldMs = 400;
-    ScriptExpect(PrintDialog());
-    ScriptExpect(Inspect(Box(kPagesOut, ""), [](HWND) {
-        EXPECT_FALSE(GetAsyncKeyState(VK_ESCAPE) & 0x8000); /* released before the job ended */
-    }));
     DWORD start = GetTickCount();
-    SendCommand(CMD_PRINT);
+    RunPrint(PrintDialog(), [](HWND) {
+        EXPECT_FALSE(GetAsyncKeyState(VK_ESCAPE) & 0x8000); /* released before the job ended */
+    });
     EXPECT_GE(GetTickCount() - start, 400u);
-
     EXPECT_EQ(2u, watch.sheets.size()); /* page 2 was finished, page 3 never begun */
     EXPECT_EQ(7, shell.topRow);
     Capture after = CaptureWindow(clientWindow);
@@ -551,33 +512,32 @@ TEST_F(Printing, EscapeStopsTheJobAfterTheCurrentPageAndNothingIsPrinted)
     ExpectOnlyTheMarkerArrives(before);
 }
 
-TEST_F(Printing, EscapeInTheSecondCollatedCopyAbortsTheFirstCopyToo)
+TEST_F(Printing, EscapeInAnyCopyAbortsTheWholeJob)
 {
-    ShowCells(100); /* two pages */
-    PageLayout sheet = SheetLayout();
-    std::set<std::string> before = printout::PdfFiles();
-    JobWatch watch;
-    watch.escapeAfterSheet = 3; /* page 1 of copy 2 */
-    ScriptExpect(Copies(PrintDialog(), 2, true));
-    ScriptExpect(Box(kPagesOut, ""));
-    SendCommand(CMD_PRINT);
-    EXPECT_EQ(3u, watch.sheets.size());
-    EXPECT_EQ(std::vector<int>({0, sheet.rowsPerPage, 0}), watch.TopRows());
-    EXPECT_EQ(0, shell.topRow);
-    ExpectOnlyTheMarkerArrives(before);
-}
-
-TEST_F(Printing, EscapeWithoutCollationAbortsBeforeTheNextCopy)
-{
-    ShowCells(100); /* two pages */
-    std::set<std::string> before = printout::PdfFiles();
-    JobWatch watch;
-    watch.escapeAfterSheet = 1; /* first copy of page 1 */
-    ScriptExpect(Copies(PrintDialog(), 3, false));
-    ScriptExpect(Box(kPagesOut, ""));
-    SendCommand(CMD_PRINT);
-    EXPECT_EQ(1u, watch.sheets.size());
-    ExpectOnlyTheMarkerArrives(before);
+    struct Case {
+        const char *name;
+        int copies;
+        bool collate;
+        int escapeAfterSheet;
+        std::vector<int> pagesDrawn; /* from 0 */
+    };
+    const Case cases[] = {{"collated, in page 1 of copy 2", 2, true, 3, {0, 1, 0}},
+                          {"uncollated, before the next copy", 3, false, 1, {0}}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ShowCells(100); /* two pages */
+        PageLayout sheet = SheetLayout();
+        std::set<std::string> before = printout::PdfFiles();
+        JobWatch watch;
+        watch.escapeAfterSheet = c.escapeAfterSheet;
+        RunPrint(Copies(PrintDialog(), c.copies, c.collate));
+        std::vector<int> topRows;
+        for (int page : c.pagesDrawn)
+            topRows.push_back(page * sheet.rowsPerPage);
+        EXPECT_EQ(topRows, watch.TopRows());
+        EXPECT_EQ(0, shell.topRow);
+        ExpectOnlyTheMarkerArrives(before);
+    }
 }
 
 /* ---- print to file ---- */
@@ -591,26 +551,22 @@ TEST_F(Printing, PrintToFileSendsTheDocumentToTheOutputNamedInTheDialog)
     ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
     std::set<std::string> before = printout::PdfFiles();
     std::string output;
-    ScriptExpect(Check(PrintDialog(), PRINT_TO_FILE, true));
-    ScriptExpect(Inspect(Box(kPagesOut, ""), [&output](HWND) {
+    RunPrint(Check(PrintDialog(), PRINT_TO_FILE, true), [&output](HWND) {
         DEVNAMES *names = (DEVNAMES *)GlobalLock(printerSetup.printDlg.hDevNames);
         ASSERT_TRUE(names != NULL);
         output = (const char *)names + names->wOutputOffset;
         GlobalUnlock(printerSetup.printDlg.hDevNames);
-    }));
-    SendCommand(CMD_PRINT);
+    });
     SetCurrentDirectoryA(previous);
     EXPECT_EQ(PD_PRINTTOFILE, printerSetup.printDlg.Flags & PD_PRINTTOFILE);
     /* Wine's dialog names the port "FILE:", and Wine writes the document to a file
      * of that name in the current folder instead of asking for one. */
     EXPECT_EQ("FILE:", output);
-    std::string file = printout::Quoted(folder + output);
-    std::string text;
+    std::string file = printout::Quoted(folder + output), text;
     EXPECT_EQ(0, printout::RunLinux("grep -a -m1 '^%%Title' " + file + "; grep -a -c '^%%Page:' " +
-                                        file,
+                                        file + "; rm -f " + file,
                                     &text));
     EXPECT_EQ("%%Title: Zenvrix-DXRV\n2\n", text);
-    printout::RunLinux("rm -f " + file, &text);
     /* and nothing went to the queue */
     ExpectOnlyTheMarkerArrives(before, Check(PrintDialog(), PRINT_TO_FILE, false));
 }
@@ -618,18 +574,12 @@ TEST_F(Printing, PrintToFileSendsTheDocumentToTheOutputNamedInTheDialog)
 /* A DEVNAMES block for the queue "PDF" whose output is `output`. */
 HGLOBAL DevNamesWithOutput(const std::string &output)
 {
-    const char driver[] = "wineps.drv", device[] = "PDF";
-    size_t size = sizeof(DEVNAMES) + sizeof driver + sizeof device + output.size() + 1;
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
-    char *base = (char *)GlobalLock(block);
-    DEVNAMES *names = (DEVNAMES *)base;
-    names->wDriverOffset = sizeof(DEVNAMES);
-    names->wDeviceOffset = (WORD)(names->wDriverOffset + sizeof driver);
-    names->wOutputOffset = (WORD)(names->wDeviceOffset + sizeof device);
-    memcpy(base + names->wDriverOffset, driver, sizeof driver);
-    memcpy(base + names->wDeviceOffset, device, sizeof device);
-    memcpy(base + names->wOutputOffset, output.c_str(), output.size() + 1);
-    GlobalUnlock(block);
+    std::string strings = std::string("wineps.drv") + '\0' + "PDF" + '\0' + output + '\0';
+    const WORD base = sizeof(DEVNAMES);
+    DEVNAMES names = {base, (WORD)(base + 11), (WORD)(base + 15), 0};
+    HGLOBAL block = GlobalAlloc(GMEM_FIXED, base + strings.size());
+    memcpy(block, &names, base);
+    memcpy((char *)block + base, strings.data(), strings.size());
     return block;
 }
 
@@ -661,7 +611,7 @@ protected:
     void SetUp() override
     {
         Printing::SetUp();
-        folder = installtest::TestFontFolder(kFontPrefix);
+        std::string folder = installtest::TestFontFolder(kFontPrefix);
         ASSERT_NE("", folder);
         ASSERT_FALSE(installtest::FamilyListed("ZvPrnt Sans")); /* not installed */
         snprintf(settings.currentDirectory, sizeof settings.currentDirectory, "%s",
@@ -679,59 +629,44 @@ protected:
         EXPECT_FALSE(listed) << "a temporary registration outlived the command";
         Printing::TearDown();
     }
-    std::string folder;
 };
 
+/* 121 and 155 alike. */
 TEST_F(FolderPrinting, FontsAreRegisteredForTheJobPrintedInTheirOwnFacesAndRemovedAfterTheBox)
 {
-    bool listedWhileBoxOpen = false;
-    std::set<std::string> before = printout::PdfFiles();
-    JobWatch watch;
-    ScriptExpect(Inspect(PrintDialog(), [](HWND) {
-        EXPECT_TRUE(installtest::FamilyListed("ZvPrnt Serif")); /* registered for the driver */
-    }));
-    ScriptExpect(Inspect(Box(kPagesOut, ""), [&listedWhileBoxOpen](HWND) {
-        listedWhileBoxOpen = installtest::FamilyListed("ZvPrnt Sans Mono");
-    }));
-    SendCommand(CMD_PRINT);
-    EXPECT_TRUE(listedWhileBoxOpen);
-    EXPECT_FALSE(installtest::FamilyListed("ZvPrnt Sans Mono"));
-    EXPECT_EQ(1, watch.loads);
-    EXPECT_EQ(1, watch.unloads);
-
-    Printout printed = ArrivedPdf(before);
-    ASSERT_EQ(1, printed.pages);
-    std::vector<std::string> expected;
+    Labels expected;
     for (int i = 0; i < displayList.count; i++)
         expected.push_back(displayList.records[i]->fileName);
-    EXPECT_EQ(expected, printout::WordsStartingWith(printed.pageTexts[0], kFontPrefix));
-    /* every face is embedded under its own PostScript name */
-    std::set<std::string> fonts(printed.fonts.begin(), printed.fonts.end());
-    const char *faces[] = {"ZvPrntSans", "ZvPrntSans-Bold", "ZvPrntSans-Oblique",
-                           "ZvPrntSans-BoldOblique", "ZvPrntSansMono", "ZvPrntSansMono-Bold",
-                           "ZvPrntSansMono-Oblique", "ZvPrntSansMono-BoldOblique",
-                           "ZvPrntSerif", "ZvPrntSerif-Bold", "ZvPrntSerif-Italic",
-                           "ZvPrntSerif-BoldItalic"};
-    for (const char *face : faces)
-        EXPECT_TRUE(fonts.count(face)) << face << " is not among the PDF's fonts";
-}
+    for (int command : {CMD_PRINT, CMD_PRINT_DEFAULT}) {
+        SCOPED_TRACE(command);
+        bool listedWhileBoxOpen = false;
+        std::set<std::string> before = printout::PdfFiles();
+        JobWatch watch;
+        RunPrint(Inspect(PrintDialog(), [](HWND) {
+                     EXPECT_TRUE(installtest::FamilyListed("ZvPrnt Serif")); /* for the driver */
+                 }),
+                 [&listedWhileBoxOpen](HWND) {
+                     listedWhileBoxOpen = installtest::FamilyListed("ZvPrnt Sans Mono");
+                 },
+                 command);
+        EXPECT_TRUE(listedWhileBoxOpen);
+        EXPECT_FALSE(installtest::FamilyListed("ZvPrnt Sans Mono"));
+        watch.ExpectLoadsAndUnloads();
+        EXPECT_EQ(1u, watch.sheets.size());
 
-TEST_F(FolderPrinting, PrintWithDefaultSettingsRegistersAndPrintsLikePrint)
-{
-    std::set<std::string> before = printout::PdfFiles();
-    JobWatch watch;
-    ScriptExpect(PrintDialog());
-    ScriptExpect(Inspect(Box(kPagesOut, ""), [](HWND) {
-        EXPECT_TRUE(installtest::FamilyListed("ZvPrnt Serif"));
-    }));
-    SendCommand(CMD_PRINT_DEFAULT);
-    EXPECT_EQ(1, watch.loads);
-    EXPECT_EQ(1, watch.unloads);
-    EXPECT_EQ(1u, watch.sheets.size());
-    Printout printed = ArrivedPdf(before);
-    EXPECT_EQ(1, printed.pages);
-    std::set<std::string> fonts(printed.fonts.begin(), printed.fonts.end());
-    EXPECT_TRUE(fonts.count("ZvPrntSerif-BoldItalic"));
+        Printout printed = ArrivedPdf(before);
+        ASSERT_EQ(1, printed.pages);
+        EXPECT_EQ(expected, printout::WordsStartingWith(printed.pageTexts[0], kFontPrefix));
+        /* every face is embedded under its own PostScript name */
+        std::set<std::string> fonts(printed.fonts.begin(), printed.fonts.end());
+        for (const char *family : {"ZvPrntSans", "ZvPrntSansMono", "ZvPrntSerif"}) {
+            const bool serif = strcmp(family, "ZvPrntSerif") == 0;
+            for (const char *style : {"", "-Bold", serif ? "-Italic" : "-Oblique",
+                                      serif ? "-BoldItalic" : "-BoldOblique"})
+                EXPECT_TRUE(fonts.count(family + std::string(style)))
+                    << family << style << " is not among the PDF's fonts";
+        }
+    }
 }
 
 TEST_F(FolderPrinting, CancelInThePrintDialogLoadsAndUnloadsWithoutAMessage)
@@ -743,25 +678,42 @@ TEST_F(FolderPrinting, CancelInThePrintDialogLoadsAndUnloadsWithoutAMessage)
     }));
     SendCommand(CMD_PRINT);
     EXPECT_EQ(1u, ScriptSeen().size()); /* the dialog, no box */
-    EXPECT_EQ(1, watch.loads);
-    EXPECT_EQ(1, watch.unloads);
+    watch.ExpectLoadsAndUnloads();
     EXPECT_FALSE(installtest::FamilyListed("ZvPrnt Sans"));
     EXPECT_TRUE(watch.sheets.empty());
     /* a plain cancel keeps the printer and its settings */
     EXPECT_EQ(devMode, printerSetup.printDlg.hDevMode);
     EXPECT_FALSE(Freed(devMode));
-}
 
-TEST_F(FolderPrinting, PrinterSetupRegistersNoFonts)
-{
-    JobWatch watch;
+    /* and printer setup registers no fonts at all */
     ScriptExpect(PrintDialog());
     SendCommand(CMD_PRINTER_SETUP);
-    EXPECT_EQ(0, watch.loads);
-    EXPECT_EQ(0, watch.unloads);
+    watch.ExpectLoadsAndUnloads();
 }
 
 /* ---- the dialog block from one command to the next ---- */
+
+/* A print dialog, cancelled, that must open on printer "PDF" with the buttons
+ * `checked` checked and the others not; `also` looks at more. */
+DialogStep OpensOn(std::vector<int> checked, std::function<void()> also = nullptr)
+{
+    return Inspect(Dialog("Print", IDCANCEL), [checked, also](HWND dialog) {
+        EXPECT_EQ("PDF", ControlText(dialog, PRINT_PRINTER));
+        for (int button : {PRINT_ALL, PRINT_PAGES, PRINT_COLLATE, PRINT_TO_FILE})
+            EXPECT_EQ(std::count(checked.begin(), checked.end(), button) ? BST_CHECKED
+                                                                          : BST_UNCHECKED,
+                      IsDlgButtonChecked(dialog, button))
+                << "button " << button;
+        if (IsDlgButtonChecked(dialog, PRINT_PAGES)) {
+            EXPECT_EQ("1", ControlText(dialog, PRINT_FROM)); /* the bounds start afresh */
+            EXPECT_EQ("3", ControlText(dialog, PRINT_TO));
+        } else {
+            EXPECT_EQ("1", ControlText(dialog, PRINT_COPIES));
+        }
+        if (also)
+            also();
+    });
+}
 
 TEST_F(Printing, PrinterSetupChangesOnlyThePrinterAndTheNextPrintOpensOnItsChoices)
 {
@@ -775,29 +727,14 @@ TEST_F(Printing, PrinterSetupChangesOnlyThePrinterAndTheNextPrintOpensOnItsChoic
     EXPECT_NE((HGLOBAL)NULL, printerSetup.printDlg.hDevMode);
     EXPECT_NE((HGLOBAL)NULL, printerSetup.printDlg.hDevNames);
 
-    ScriptExpect(Inspect(Dialog("Print", IDCANCEL), [](HWND dialog) {
-        EXPECT_EQ("PDF", ControlText(dialog, PRINT_PRINTER));
-        EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(dialog, PRINT_PAGES));
-        EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(dialog, PRINT_ALL));
-        EXPECT_EQ("1", ControlText(dialog, PRINT_FROM)); /* the bounds start afresh */
-        EXPECT_EQ("3", ControlText(dialog, PRINT_TO));
-        EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(dialog, PRINT_COLLATE));
-        EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(dialog, PRINT_TO_FILE));
-    }));
+    ScriptExpect(OpensOn({PRINT_PAGES, PRINT_TO_FILE}));
     SendCommand(CMD_PRINT);
-
-    ScriptExpect(Inspect(Dialog("Print", IDCANCEL), [](HWND dialog) {
+    ScriptExpect(OpensOn({PRINT_ALL, PRINT_COLLATE}, [] {
         const PRINTDLGA &block = printerSetup.printDlg;
         EXPECT_EQ(NULL, block.hDevMode); /* the default printer with its defaults */
         EXPECT_EQ(NULL, block.hDevNames);
         EXPECT_EQ((DWORD)(PD_RETURNDC | PD_COLLATE | PD_NOSELECTION), block.Flags);
         EXPECT_EQ(0, block.nCopies);
-        EXPECT_EQ("PDF", ControlText(dialog, PRINT_PRINTER));
-        EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(dialog, PRINT_ALL));
-        EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(dialog, PRINT_PAGES));
-        EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(dialog, PRINT_COLLATE));
-        EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(dialog, PRINT_TO_FILE));
-        EXPECT_EQ("1", ControlText(dialog, PRINT_COPIES));
     }));
     SendCommand(CMD_PRINT_DEFAULT);
     EXPECT_EQ(0u, printerSetup.printDlg.nCopies); /* 155 passed none in */
@@ -812,15 +749,6 @@ void TurnSheetTo(short orientation)
     mode->dmOrientation = orientation;
     mode->dmFields |= DM_ORIENTATION;
     GlobalUnlock(printerSetup.printDlg.hDevMode);
-}
-
-/* pdfinfo's page size and rotation: a sheet printed across is an upright A4 page
- * turned by 90 degrees. */
-std::string PageShapeOf(const Printout &printed)
-{
-    std::string info;
-    printout::RunLinux("pdfinfo " + printout::Quoted(printed.path), &info);
-    return printout::FieldOf(info, "Page size") + ", turned " + printout::FieldOf(info, "Page rot");
 }
 
 /* Wine's PostScript driver takes the settings of the last DEVMODE it was given as
@@ -849,7 +777,10 @@ TEST_F(Printing, ThePrintersSettingsCarryToTheNextJobAndPrintWithDefaultsDropsTh
     PageLayout across = SheetLayout();
 
     Printout landscape = PrintWith(PrintDialog());
-    EXPECT_EQ("595 x 842 pts (A4), turned 90", PageShapeOf(landscape));
+    std::string info; /* a sheet printed across is an upright A4 page turned by 90 degrees */
+    printout::RunLinux("pdfinfo " + printout::Quoted(landscape.path), &info);
+    EXPECT_EQ("595 x 842 pts (A4)", printout::FieldOf(info, "Page size"));
+    EXPECT_EQ("90", printout::FieldOf(info, "Page rot"));
     ASSERT_EQ(across.pageCount, landscape.pages);
     EXPECT_EQ(LabelsOfPage(across, 0), LabelsPerSheet(landscape)[0]);
 
@@ -861,9 +792,8 @@ TEST_F(Printing, ThePrintersSettingsCarryToTheNextJobAndPrintWithDefaultsDropsTh
         GlobalUnlock(printerSetup.printDlg.hDevMode);
     }));
     SendCommand(CMD_PRINT);
-    ScriptExpect(Inspect(Dialog("Print", IDCANCEL), [](HWND) {
-        EXPECT_EQ(NULL, printerSetup.printDlg.hDevMode);
-    }));
+    ScriptExpect(Inspect(Dialog("Print", IDCANCEL),
+                         [](HWND) { EXPECT_EQ(NULL, printerSetup.printDlg.hDevMode); }));
     SendCommand(CMD_PRINT_DEFAULT);
 }
 
@@ -872,14 +802,12 @@ TEST_F(Printing, AfterTheCommandTheScreenLayoutIsBackAndTheDialogsContextIsGone)
     ShowCells(100);
     PageLayout screen = pageLayout;
     HDC printerContext = NULL;
-    ScriptExpect(PrintDialog());
-    ScriptExpect(Inspect(Box(kPagesOut, ""), [&printerContext](HWND) {
+    RunPrint(PrintDialog(), [&printerContext](HWND) {
         printerContext = printerSetup.printDlg.hDC;
         EXPECT_TRUE(IsContext(printerContext));
         EXPECT_EQ(1, printing); /* the printer layout holds while the box is open */
         EXPECT_EQ(120, pageLayout.originX);
-    }));
-    SendCommand(CMD_PRINT);
+    });
     EXPECT_FALSE(IsContext(printerContext));
     EXPECT_EQ(screen.originX, pageLayout.originX);
     EXPECT_EQ(screen.visibleRows, pageLayout.visibleRows);
@@ -888,76 +816,54 @@ TEST_F(Printing, AfterTheCommandTheScreenLayoutIsBackAndTheDialogsContextIsGone)
 
 /* ---- failures ---- */
 
-struct HandlesBefore {
-    HGLOBAL devMode;
-    HGLOBAL devNames;
-    HDC context;
-};
-
-/* Notes the dialog block's handles while the failure's box is open. */
-DialogStep NoteHandles(DialogStep step, HandlesBefore *noted)
+/* Command 121 answered by `steps`, the last of them the failure's box; afterwards
+ * the dialog block holds nothing, what it held while the box was open is freed,
+ * the fonts were loaded and unloaded once and no sheet was drawn.  Returns the
+ * context the block held while the box was open. */
+HDC FailingPrint(std::vector<DialogStep> steps)
 {
-    return Inspect(step, [noted](HWND) {
-        noted->devMode = printerSetup.printDlg.hDevMode;
-        noted->devNames = printerSetup.printDlg.hDevNames;
-        noted->context = printerSetup.printDlg.hDC;
+    bool dialogRan = steps.size() > 1;
+    HGLOBAL devMode = printerSetup.printDlg.hDevMode, devNames = NULL;
+    HDC context = NULL;
+    JobWatch watch;
+    steps.back() = Inspect(steps.back(), [&](HWND) {
+        if (dialogRan) /* the blocks it returned */
+            devMode = printerSetup.printDlg.hDevMode;
+        devNames = printerSetup.printDlg.hDevNames;
+        context = printerSetup.printDlg.hDC;
     });
-}
-
-void ExpectBothHandlesFreed(const HandlesBefore &noted)
-{
+    for (const DialogStep &step : steps)
+        ScriptExpect(step);
+    SendCommand(CMD_PRINT);
     EXPECT_EQ(NULL, printerSetup.printDlg.hDevMode);
     EXPECT_EQ(NULL, printerSetup.printDlg.hDevNames);
     EXPECT_EQ(NULL, printerSetup.printDlg.hDC);
-    EXPECT_TRUE(Freed(noted.devMode));
-    EXPECT_TRUE(Freed(noted.devNames));
-    EXPECT_FALSE(IsContext(noted.context));
+    EXPECT_TRUE(Freed(devMode));
+    EXPECT_TRUE(!dialogRan || Freed(devNames));
+    EXPECT_FALSE(IsContext(context));
+    watch.ExpectLoadsAndUnloads();
+    EXPECT_TRUE(watch.sheets.empty());
+    return context;
 }
 
-TEST_F(FolderPrinting, ADialogWithoutAContextShowsPrintingErrorAndFreesEverything)
+/* A dialog without a context (it makes none without PD_RETURNDC) or with only an
+ * information context: the context, if any, existed while the box was open. */
+TEST_F(FolderPrinting, ADialogWithoutADeviceContextShowsPrintingErrorAndFreesEverything)
 {
-    printerSetup.printDlg.Flags &= ~(DWORD)PD_RETURNDC; /* the dialog then makes none */
-    HandlesBefore noted = {};
-    JobWatch watch;
-    ScriptExpect(PrintDialog());
-    ScriptExpect(NoteHandles(Box("Printing error!", " "), &noted));
-    SendCommand(CMD_PRINT);
-    EXPECT_EQ(NULL, noted.context);
-    ExpectBothHandlesFreed(noted);
-    EXPECT_EQ(1, watch.loads);
-    EXPECT_EQ(1, watch.unloads);
-    EXPECT_TRUE(watch.sheets.empty());
-}
-
-TEST_F(FolderPrinting, AnInformationContextShowsPrintingErrorAndIsDeleted)
-{
-    printerSetup.printDlg.Flags &= ~(DWORD)PD_RETURNDC;
-    printerSetup.printDlg.Flags |= PD_RETURNIC;
-    HandlesBefore noted = {};
-    JobWatch watch;
-    ScriptExpect(PrintDialog());
-    ScriptExpect(NoteHandles(Box("Printing error!", " "), &noted));
-    SendCommand(CMD_PRINT);
-    EXPECT_NE((HDC)NULL, noted.context); /* it existed while the box was open */
-    ExpectBothHandlesFreed(noted);
-    EXPECT_EQ(1, watch.loads);
-    EXPECT_EQ(1, watch.unloads);
-    EXPECT_TRUE(watch.sheets.empty());
+    for (bool informationContext : {false, true}) {
+        SCOPED_TRACE(informationContext ? "information context" : "no context");
+        printerSetup.printDlg.Flags &= ~(DWORD)(PD_RETURNDC | PD_RETURNIC);
+        printerSetup.printDlg.Flags |= informationContext ? PD_RETURNIC : 0;
+        HDC context = FailingPrint({PrintDialog(), Box("Printing error!", " ")});
+        EXPECT_EQ(informationContext, context != NULL);
+    }
 }
 
 TEST_F(FolderPrinting, AFailingDialogShowsItsErrorAndFreesBothBlocks)
 {
     /* A template asked for but not named: the dialog fails to start. */
     printerSetup.printDlg.Flags |= PD_ENABLEPRINTTEMPLATE;
-    HGLOBAL devMode = printerSetup.printDlg.hDevMode;
-    JobWatch watch;
-    ScriptExpect(Box("Printing error!!", " "));
-    SendCommand(CMD_PRINT);
-    EXPECT_EQ(NULL, printerSetup.printDlg.hDevMode);
-    EXPECT_EQ(NULL, printerSetup.printDlg.hDevNames);
-    EXPECT_TRUE(Freed(devMode));
-    EXPECT_EQ(1, watch.loads);
-    EXPECT_EQ(1, watch.unloads);
+    FailingPrint({Box("Printing error!!", " ")});
 
     /* Wine's print dialog leaves its last error in place when it is cancelled or
      * succeeds, so a later cancel would read as this failure again; a file dialog
@@ -970,19 +876,9 @@ TEST_F(FolderPrinting, AFailingDialogShowsItsErrorAndFreesBothBlocks)
 TEST_F(FolderPrinting, APrinterRefusingItsPageSizeIsReportedAndFreed)
 {
     SetFault(FAULT_ESCAPE, 0, 1);
-    HandlesBefore noted = {};
-    JobWatch watch;
-    ScriptExpect(PrintDialog());
-    ScriptExpect(NoteHandles(Box("can't get printer page size"), &noted));
-    SendCommand(CMD_PRINT);
-    EXPECT_NE((HDC)NULL, noted.context);
-    ExpectBothHandlesFreed(noted);
+    EXPECT_NE((HDC)NULL, FailingPrint({PrintDialog(), Box("can't get printer page size")}));
     EXPECT_EQ(2479, printerSetup.pageWidth); /* the old metrics stay */
     EXPECT_EQ(1, printerSetup.printerKnown);
-    EXPECT_EQ(1, watch.loads);
-    EXPECT_EQ(1, watch.unloads);
-    EXPECT_TRUE(watch.sheets.empty());
-
     /* the next command starts again from the default printer */
     ScriptExpect(Inspect(Dialog("Print", IDCANCEL), [](HWND dialog) {
         EXPECT_EQ(NULL, printerSetup.printDlg.hDevMode);
@@ -995,36 +891,25 @@ TEST_F(FolderPrinting, APrinterRefusingItsPageSizeIsReportedAndFreed)
 
 typedef ProgramWithoutPrinter WithoutPrinter;
 
-TEST_F(WithoutPrinter, EveryPrintCommandSaysPrinterHdcErrorAndOpensNoDialog)
+/* Fonts from a folder included: none is registered for a job that cannot run. */
+TEST_F(WithoutPrinter, EveryPrintCommandSaysPrinterHdcErrorAndOpensNoDialogNorLoadsFonts)
 {
+    settings.sourceIsDirectory = 1;
     ShowCells(10);
-    const int commands[] = {CMD_PRINT, CMD_PRINTER_SETUP, CMD_PRINT_DEFAULT};
-    for (int command : commands) {
+    for (int command : {CMD_PRINT, CMD_PRINTER_SETUP, CMD_PRINT_DEFAULT}) {
         SCOPED_TRACE(command);
         JobWatch watch;
         ScriptExpect(Box("Printer HDC error!"));
         SendCommand(command);
         EXPECT_EQ(0, printing);
-        EXPECT_EQ(0, watch.loads);
+        watch.ExpectLoadsAndUnloads(0);
         EXPECT_TRUE(watch.sheets.empty());
         EXPECT_EQ(0, printerSetup.printerKnown);
         EXPECT_EQ(NULL, printerSetup.printDlg.hDevMode);
         EXPECT_EQ(NULL, printerSetup.printDlg.hDevNames);
         EXPECT_EQ(NULL, printerSetup.printDlg.hDC);
     }
-    std::vector<std::string> seen = ScriptSeen();
-    EXPECT_EQ(3u, seen.size());
-}
-
-TEST_F(WithoutPrinter, FontsFromAFolderAreNotRegisteredWhenThereIsNoPrinter)
-{
-    settings.sourceIsDirectory = 1;
-    ShowCells(3);
-    JobWatch watch;
-    ScriptExpect(Box("Printer HDC error!"));
-    SendCommand(CMD_PRINT);
-    EXPECT_EQ(0, watch.loads);
-    EXPECT_EQ(0, watch.unloads);
+    EXPECT_EQ(3u, ScriptSeen().size());
 }
 
 } // namespace

@@ -1,15 +1,11 @@
 /* printout.h - what the print tests read back from the test run's PDF printer:
- * the PDF a job left in the private cups-pdf queue's output folder, read with the
- * poppler tools (pdfinfo, pdftotext -layout, pdffonts, pdftoppm).
+ * the PDF a job left in the private cups-pdf queue's output folder ("pdf" beside
+ * the server's socket, CUPS_SERVER), read with the poppler tools.
  *
- * scripts/cups-private.sh starts the queue and sends its PDFs to the folder "pdf"
- * beside the server's socket (CUPS_SERVER).  The poppler tools are Linux programs:
- * Wine starts a Linux executable named in CreateProcessA but hands back no process
- * handle, so RunLinux runs the command through /bin/sh, which writes the output and
- * then, last, the exit code into files that are polled for.
- *
- * Header-only; used by tests/print_test.cpp.  Touches the pdf folder (read only)
- * and a scratch folder under the build tree. */
+ * The poppler tools are Linux programs: Wine starts a Linux executable named in
+ * CreateProcessA but hands back no process handle, so RunLinux runs the command
+ * through /bin/sh, which writes the output and then, last, the exit code into
+ * files that are polled for. */
 #ifndef ZENVRIX_TEST_PRINTOUT_H
 #define ZENVRIX_TEST_PRINTOUT_H
 
@@ -17,25 +13,28 @@
 
 #include <stdio.h>
 #include <stdlib.h>
-#include <string.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "harness.h"
+#include "install_support.h"
 
 namespace printout {
 
-inline std::string WindowsToUnixPath(const std::string &path)
+inline std::string WindowsToUnixPath(std::string path)
 {
-    std::string unix = path;
-    if (unix.size() >= 2 && (unix[0] == 'Z' || unix[0] == 'z') && unix[1] == ':')
-        unix.erase(0, 2);
-    for (size_t i = 0; i < unix.size(); i++)
-        if (unix[i] == '\\')
-            unix[i] = '/';
-    return unix;
+    if (path.size() >= 2 && (path[0] == 'Z' || path[0] == 'z') && path[1] == ':')
+        path.erase(0, 2);
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+}
+
+inline std::string Quoted(const std::string &path)
+{
+    return "'" + WindowsToUnixPath(path) + "'";
 }
 
 /* The queue's output folder (Windows path ending in '\'), or "" without CUPS_SERVER. */
@@ -55,58 +54,36 @@ inline std::set<std::string> PdfFiles(void)
     HANDLE find = FindFirstFileA((PdfFolder() + "*.pdf").c_str(), &entry);
     if (find == INVALID_HANDLE_VALUE)
         return names;
-    do {
+    do
         names.insert(entry.cFileName);
-    } while (FindNextFileA(find, &entry));
+    while (FindNextFileA(find, &entry));
     FindClose(find);
     return names;
-}
-
-inline std::string ReadFileBytes(const std::string &path)
-{
-    std::string bytes;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              NULL, OPEN_EXISTING, 0, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return bytes;
-    char chunk[65536];
-    DWORD got = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &got, NULL) && got > 0)
-        bytes.append(chunk, got);
-    CloseHandle(file);
-    return bytes;
 }
 
 /* A PDF is whole once its last "%%EOF" has been written. */
 inline bool PdfComplete(const std::string &path)
 {
-    std::string bytes = ReadFileBytes(path);
+    std::string bytes = installtest::ReadWholeFile(path);
     size_t end = bytes.find_last_not_of("\r\n ");
     return end != std::string::npos && end >= 4 && bytes.compare(end - 4, 5, "%%EOF") == 0;
 }
 
-/* The PDFs that arrived since `before` was taken, once each is complete; waits
- * until `count` have arrived or the time is up.  Full Windows paths, by name. */
+/* Full paths of the PDFs that arrived since `before`, once `count` have arrived and
+ * each is complete, or when the time is up. */
 inline std::vector<std::string> WaitForNewPdfs(const std::set<std::string> &before, size_t count,
                                                DWORD timeoutMs = 30000)
 {
-    std::vector<std::string> found;
-    DWORD start = GetTickCount();
-    for (;;) {
-        found.clear();
-        std::set<std::string> now = PdfFiles();
+    for (DWORD start = GetTickCount();; Sleep(100)) {
+        std::vector<std::string> found;
         bool complete = true;
-        for (std::set<std::string>::const_iterator it = now.begin(); it != now.end(); ++it) {
-            if (before.count(*it))
-                continue;
-            std::string path = PdfFolder() + *it;
-            if (!PdfComplete(path))
-                complete = false;
-            found.push_back(path);
-        }
+        for (const std::string &name : PdfFiles())
+            if (!before.count(name)) {
+                found.push_back(PdfFolder() + name);
+                complete = complete && PdfComplete(found.back());
+            }
         if ((found.size() >= count && complete) || GetTickCount() - start > timeoutMs)
             return found;
-        Sleep(100);
     }
 }
 
@@ -121,30 +98,20 @@ inline int RunLinux(const std::string &command, std::string *output, DWORD timeo
     CreateDirectoryA(folder.c_str(), NULL);
     char stem[64];
     snprintf(stem, sizeof stem, "run%lu_%d", GetCurrentProcessId(), ++serial);
-    std::string script = folder + stem + ".sh";
-    std::string out = folder + stem + ".out";
-    std::string code = folder + stem + ".code";
-    std::string unixOut = WindowsToUnixPath(out);
-    std::string unixCode = WindowsToUnixPath(code);
-    std::string text = "export PATH=/usr/bin:/bin\n"
-                       "( " + command + " ) > '" + unixOut + "' 2>&1\n"
-                       "echo $? > '" + unixCode + ".part'\n"
-                       "mv '" + unixCode + ".part' '" + unixCode + "'\n";
-    HANDLE file = CreateFileA(script.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    if (file == INVALID_HANDLE_VALUE)
+    std::string script = folder + stem + ".sh", out = folder + stem + ".out",
+                code = folder + stem + ".code";
+    std::string text = "export PATH=/usr/bin:/bin\n( " + command + " ) > " + Quoted(out) +
+                       " 2>&1\necho $? > " + Quoted(code + ".part") + "\nmv " +
+                       Quoted(code + ".part") + " " + Quoted(code) + "\n";
+    if (!installtest::WriteWholeFile(script, text))
         return -1;
-    DWORD written = 0;
-    WriteFile(file, text.data(), (DWORD)text.size(), &written, NULL);
-    CloseHandle(file);
 
     std::string line = "Z:\\bin\\sh \"" + WindowsToUnixPath(script) + "\"";
     std::vector<char> buffer(line.begin(), line.end());
     buffer.push_back(0);
-    STARTUPINFOA startup;
-    ZeroMemory(&startup, sizeof startup);
+    STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION process;
-    ZeroMemory(&process, sizeof process);
+    PROCESS_INFORMATION process = {};
     if (!CreateProcessA(NULL, &buffer[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
         return -1;
     if (process.hProcess != NULL)
@@ -152,23 +119,15 @@ inline int RunLinux(const std::string &command, std::string *output, DWORD timeo
     if (process.hThread != NULL)
         CloseHandle(process.hThread);
 
-    DWORD start = GetTickCount();
-    while (GetFileAttributesA(code.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    for (DWORD start = GetTickCount(); !installtest::FileExists(code); Sleep(20))
         if (GetTickCount() - start > timeoutMs)
             return -1;
-        Sleep(20);
-    }
-    *output = ReadFileBytes(out);
-    int result = atoi(ReadFileBytes(code).c_str());
+    *output = installtest::ReadWholeFile(out);
+    int result = atoi(installtest::ReadWholeFile(code).c_str());
     DeleteFileA(script.c_str());
     DeleteFileA(out.c_str());
     DeleteFileA(code.c_str());
     return result;
-}
-
-inline std::string Quoted(const std::string &path)
-{
-    return "'" + WindowsToUnixPath(path) + "'";
 }
 
 /* What a PDF holds, as the poppler tools read it. */
@@ -180,61 +139,43 @@ struct Printout {
     std::vector<std::string> fonts;     /* pdffonts' names without the subset tag */
 };
 
-inline std::vector<std::string> Lines(const std::string &text)
-{
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
-}
-
+/* The value of the line "name: value" of pdfinfo's output. */
 inline std::string FieldOf(const std::string &info, const std::string &name)
 {
-    std::vector<std::string> lines = Lines(info);
-    for (size_t i = 0; i < lines.size(); i++)
-        if (lines[i].compare(0, name.size() + 1, name + ":") == 0) {
-            size_t at = lines[i].find_first_not_of(' ', name.size() + 1);
-            return at == std::string::npos ? "" : lines[i].substr(at);
-        }
-    return "";
+    size_t at = ("\n" + info).find("\n" + name + ":");
+    if (at == std::string::npos)
+        return "";
+    size_t from = at + name.size() + 1, end = info.find('\n', at);
+    std::string value = info.substr(from, end == std::string::npos ? end : end - from);
+    return value.erase(0, std::min(value.size(), value.find_first_not_of(' ')));
 }
 
 inline Printout ReadPrintout(const std::string &path)
 {
     Printout result;
     result.path = path;
-    std::string info;
+    std::string info, text, fonts;
     if (RunLinux("pdfinfo " + Quoted(path), &info) == 0) {
         result.pages = atoi(FieldOf(info, "Pages").c_str());
         result.title = FieldOf(info, "Title");
     }
-    std::string text;
     if (RunLinux("pdftotext -layout " + Quoted(path) + " -", &text) == 0) {
-        /* Pages end with a form feed. */
-        size_t start = 0;
+        size_t start = 0; /* pages end with a form feed */
         for (int page = 0; page < result.pages; page++) {
-            size_t end = text.find('\f', start);
-            if (end == std::string::npos)
-                end = text.size();
+            size_t end = std::min(text.find('\f', start), text.size());
             result.pageTexts.push_back(text.substr(start, end - start));
             start = end < text.size() ? end + 1 : end;
         }
     }
-    std::string fonts;
     if (RunLinux("pdffonts " + Quoted(path), &fonts) == 0) {
-        std::vector<std::string> lines = Lines(fonts);
-        for (size_t i = 2; i < lines.size(); i++) {
-            std::string name = lines[i].substr(0, lines[i].find(' '));
+        size_t start = fonts.find('\n', fonts.find('\n') + 1); /* after the two heading lines */
+        while (start != std::string::npos && ++start < fonts.size()) {
+            std::string name = fonts.substr(start, fonts.find_first_of(" \n", start) - start);
             if (name.size() > 7 && name[6] == '+')
                 name.erase(0, 7);
             if (!name.empty())
                 result.fonts.push_back(name);
+            start = fonts.find('\n', start);
         }
     }
     return result;
@@ -250,9 +191,7 @@ inline std::vector<std::string> WordsStartingWith(const std::string &text, const
             at += prefix.size();
             continue;
         }
-        size_t end = text.find_first_of(" \r\n", at);
-        if (end == std::string::npos)
-            end = text.size();
+        size_t end = std::min(text.find_first_of(" \r\n", at), text.size());
         words.push_back(text.substr(at, end - at));
         at = end;
     }
@@ -261,13 +200,10 @@ inline std::vector<std::string> WordsStartingWith(const std::string &text, const
 
 /* Writes the pages as PNG pictures beside the PDF (for a person to look at);
  * returns the Windows path of the first page's picture. */
-inline std::string SavePagePictures(const std::string &path, int resolution = 50)
+inline std::string SavePagePictures(const std::string &path)
 {
-    std::string stem = path.substr(0, path.size() - 4);
-    std::string output;
-    RunLinux("pdftoppm -png -r " + std::to_string(resolution) + " " + Quoted(path) + " " +
-                 Quoted(stem),
-             &output);
+    std::string stem = path.substr(0, path.size() - 4), output;
+    RunLinux("pdftoppm -png -r 50 " + Quoted(path) + " " + Quoted(stem), &output);
     return stem + "-1.png";
 }
 
