@@ -23,7 +23,7 @@ wine ./zenvrix.exe &
 program=$!
 window=""
 for _ in $(seq 300); do
-  window=$(xdotool search --name "^Zenvrix - 32 bit ver.$" 2>/dev/null | head -1 || true)
+  window=$(xdotool search --onlyvisible --name "^Zenvrix - 32 bit ver.$" 2>/dev/null | head -1 || true)
   [ -n "$window" ] && break
   # A box at start-up (for example when no printer is installed) is answered with Enter.
   box=$(xdotool search --name "^Error$" 2>/dev/null | head -1 || true)
@@ -33,8 +33,11 @@ done
 [ -n "$window" ] || { echo "the Zenvrix window did not appear" >&2; exit 1; }
 sleep 2
 shot="$build/zenvrix-screenshot.png"
-import -window "$window" "$shot"
+# The screen's pixels where the window lies (the window's own X image may not be
+# readable while the program keeps drawing into it).
+eval "$(xdotool getwindowgeometry --shell "$window")"
+import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$shot"
 echo "screenshot: $shot"
-xdotool windowfocus "$window"
-xdotool key alt+F4
+# Close it as the system would: WM_CLOSE to its window, then wait for the exit.
+wine taskkill /im zenvrix.exe >/dev/null 2>&1 || true
 wait "$program" || true
