@@ -1,15 +1,12 @@
-/* dirscan_test.cpp - scanning folders in the running program: which names are
- * read, subfolders, the order records arrive in, the progress window and its bar,
- * Escape at any depth, missing folders, memory running out, paths too long to
- * hold; and the directory commands 133, 134, 146 and 154 through the system's
- * open-file dialog. */
+/* dirscan_test.cpp - scanning folders in the running program (names read, subfolders,
+ * record order, the progress window, Escape, missing folders, memory running out,
+ * paths too long) and the directory commands through the system's open-file dialog. */
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <stdio.h>
 #include <string.h>
 
-#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -84,10 +81,7 @@ void ExpectedWalk(const std::string &folder, bool subdirectories, std::vector<st
             continue;
         }
         size_t dot = name.rfind('.');
-        std::string ending = dot == std::string::npos ? "" : name.substr(dot);
-        std::transform(ending.begin(), ending.end(), ending.begin(),
-                       [](char c) { return (char)(c >= 'A' && c <= 'Z' ? c + 32 : c); });
-        if (ending == ".ttf")
+        if (dot != std::string::npos && _stricmp(name.c_str() + dot, ".ttf") == 0)
             paths->push_back(folder + name);
     } while (FindNextFileA(find, &entry));
     FindClose(find);
@@ -156,10 +150,10 @@ TEST_F(Scan, TheSameFontInTwoFoldersGivesTwoRecords)
     PutFont(MakeFolder(top + "one"), "same.ttf");
     PutFont(MakeFolder(top + "two"), "same.ttf");
     ASSERT_EQ(1, ScanFolder(top, 1));
-    ASSERT_EQ(2, catalogue.count);
-    EXPECT_STREQ("same.ttf", catalogue.records[0]->logFont.lfFaceName);
-    EXPECT_STREQ("same.ttf", catalogue.records[1]->logFont.lfFaceName);
-    EXPECT_NE(std::string(catalogue.records[0]->filePath), catalogue.records[1]->filePath);
+    std::vector<std::string> expected;
+    ExpectedWalk(top, true, &expected);
+    ASSERT_EQ(2u, expected.size());
+    EXPECT_EQ(expected, CataloguePaths());
 }
 
 TEST_F(Scan, AMissingFolderFailsSilentlyAndLeavesTheCatalogueEmpty)
@@ -193,7 +187,7 @@ struct ProgressLog {
     std::vector<std::string> created;   /* classes of the windows created */
     HWND bar = NULL;
     HWND dialog = NULL;
-    int rangeLow = -1, rangeHigh = -1, step = -1, steps = 0;
+    int rangeLow = -1, rangeHigh = -1, step = -1;
     std::string caption;
     HWND owner = NULL;
     RECT barRect = {0, 0, 0, 0};
@@ -231,9 +225,8 @@ LRESULT CALLBACK NoteProgressMessages(int code, WPARAM wParam, LPARAM lParam)
             progressLog.step = (int)message->wParam;
             break;
         case PBM_STEPIT:
-            progressLog.steps++;
             progressLog.countAtStep.push_back(catalogue.count);
-            if (progressLog.steps == 1) {
+            if (progressLog.countAtStep.size() == 1) {
                 HWND dialog = GetParent(message->hwnd);
                 progressLog.dialog = dialog;
                 progressLog.caption = WindowText(dialog);
@@ -268,18 +261,14 @@ TEST_F(Scan, TheProgressBarCountsTheFilesAndStepsBeforeEachFileIsRead)
     ASSERT_EQ(1, ScanFolder(top, 1));
     WatchProgress(false);
     EXPECT_EQ(6, catalogue.count);
-    EXPECT_EQ(0, progressLog.rangeLow);
-    EXPECT_EQ(6, progressLog.rangeHigh);
-    EXPECT_EQ(1, progressLog.step);
-    EXPECT_EQ(6, progressLog.steps);
-    EXPECT_EQ((std::vector<int>{0, 1, 2, 3, 4, 5}), progressLog.countAtStep);
+    EXPECT_EQ((std::vector<int>{0, 6, 1}),
+              (std::vector<int>{progressLog.rangeLow, progressLog.rangeHigh, progressLog.step}));
+    EXPECT_EQ((std::vector<int>{0, 1, 2, 3, 4, 5}), progressLog.countAtStep);   /* one step per file */
     EXPECT_EQ(kProgressCaption, progressLog.caption);
     EXPECT_EQ(mainWindow, progressLog.owner);
-    EXPECT_EQ(10, progressLog.barRect.left);
-    EXPECT_EQ(10, progressLog.barRect.top);
-    EXPECT_EQ(progressLog.dialogClient.right - 20, progressLog.barRect.right - progressLog.barRect.left);
-    EXPECT_EQ(20, progressLog.barRect.bottom - progressLog.barRect.top);
-    /* Both are gone once the scan is over. */
+    const RECT &bar = progressLog.barRect;
+    EXPECT_EQ((std::vector<long>{10, 10, progressLog.dialogClient.right - 20, 20}),
+              (std::vector<long>{bar.left, bar.top, bar.right - bar.left, bar.bottom - bar.top}));
     EXPECT_FALSE(IsWindow(progressLog.bar));
     EXPECT_FALSE(IsWindow(progressLog.dialog));
 }
@@ -423,11 +412,20 @@ std::wstring Wide(const std::string &text)
     return std::wstring(text.begin(), text.end());
 }
 
+/* A font written through the wide, long-path calls, as other programs can. */
+bool WriteWide(const std::wstring &path)
+{
+    std::vector<uint8_t> bytes = BuildFont(TestFont());
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    DWORD written = 0;
+    bool ok = file != INVALID_HANDLE_VALUE && WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL);
+    CloseHandle(file);
+    return ok && written == bytes.size();
+}
+
 TEST_F(Scan, EntriesWhosePathsWouldNotFitAreLeftAloneNotCut)
 {
-    /* A folder of about 240 characters: its own listing still fits, while a long
-     * file name or a subfolder inside it does not (made through the wide, long-path
-     * calls, as other programs can). */
+    /* A folder of about 240 characters: its own listing fits, a long name inside does not. */
     std::string top = TempTestDir("scan_long");
     std::string folder = top + std::string(240 - top.size(), 'p');
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL));
@@ -436,19 +434,9 @@ TEST_F(Scan, EntriesWhosePathsWouldNotFitAreLeftAloneNotCut)
     std::string longName = std::string(70, 'n') + ".ttf";
     std::string subfolder = std::string(70, 's');
     std::wstring prefix = L"\\\\?\\" + Wide(folder);
-    std::vector<uint8_t> bytes = BuildFont(TestFont());
-    HANDLE file = CreateFileW((prefix + Wide(longName)).c_str(), GENERIC_WRITE, 0, NULL,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file);
-    DWORD written;
-    WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL);
-    CloseHandle(file);
+    ASSERT_TRUE(WriteWide(prefix + Wide(longName)));
     ASSERT_TRUE(CreateDirectoryW((prefix + Wide(subfolder)).c_str(), NULL));
-    file = CreateFileW((prefix + Wide(subfolder) + L"\\inner.ttf").c_str(), GENERIC_WRITE, 0,
-                       NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file);
-    WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL);
-    CloseHandle(file);
+    ASSERT_TRUE(WriteWide(prefix + Wide(subfolder) + L"\\inner.ttf"));
 
     int count = 0;
     settings.includeSubdirectories = 1;
@@ -520,18 +508,7 @@ TEST_F(DirectoryCommands, DefineDirectoryOpensTheDialogAndScansTheFolderOfThePat
     EXPECT_EQ((std::multiset<std::string>{"one.ttf", "two.ttf"}), CatalogueNames());
 }
 
-TEST_F(DirectoryCommands, APickedFileNameIsNotUsedOnlyItsFolder)
-{
-    std::string folder = TempTestDir("cmd_pick");
-    PutFont(folder, "one.ttf");
-    PutFont(folder, "two.ttf");
-    ScriptExpect(ChooseIn(folder, "two.ttf"));
-    SendCommand(CMD_DEFINE_DIRECTORY);
-    EXPECT_EQ(folder, settings.currentDirectory);
-    EXPECT_EQ(2, catalogue.count);
-}
-
-TEST_F(DirectoryCommands, PreviousDirectorySwitchesBackAndForth)
+TEST_F(DirectoryCommands, PreviousDirectorySwitchesBackAndForthAndAPickedFileGivesItsFolder)
 {
     std::string a = TempTestDir("cmd_a");
     PutFont(a, "a.ttf");
@@ -540,7 +517,7 @@ TEST_F(DirectoryCommands, PreviousDirectorySwitchesBackAndForth)
     PutFont(b, "b2.ttf");
     ScriptExpect(ChooseIn(a));
     SendCommand(CMD_DEFINE_DIRECTORY);
-    ScriptExpect(ChooseIn(b));
+    ScriptExpect(ChooseIn(b, "b2.ttf"));     /* a picked file: only its folder is used */
     SendCommand(CMD_DEFINE_DIRECTORY);
     EXPECT_EQ(b, settings.currentDirectory);
     EXPECT_EQ(a, settings.previousDirectory);
@@ -613,21 +590,18 @@ TEST_F(DirectoryCommands, AFolderOfRealFontsIsSortedAndShownByStyle)
               faces);
     EXPECT_EQ(6, displayList.count);            /* every style while All is on */
 
-    SendCommand(CMD_NORMAL);
-    ASSERT_EQ(3, displayList.count);
-    EXPECT_STREQ("DejaVu Sans", displayList.records[0]->fullFontName);
-    EXPECT_STREQ("DejaVu Serif", displayList.records[1]->fullFontName);
-    EXPECT_STREQ("Liberation Sans", displayList.records[2]->fullFontName);
-    EXPECT_STREQ("LiberationSans-Regular.ttf", displayList.records[2]->fileName);
-    SendCommand(CMD_BOLD);
-    ASSERT_EQ(3, displayList.count);
-    EXPECT_STREQ("Liberation Sans Bold", displayList.records[2]->fullFontName);
-    EXPECT_EQ(32, displayList.records[2]->boldFlag);
-    EXPECT_EQ(700, displayList.records[2]->logFont.lfWeight);
-    SendCommand(CMD_ITALIC);
-    ASSERT_EQ(3, displayList.count);
-    EXPECT_STREQ("Liberation Sans Bold Italic", displayList.records[2]->fullFontName);
-    EXPECT_EQ(1, displayList.records[2]->logFont.lfItalic);
+    const struct { int command; const char *liberation; int bold, italic; } styles[] = {
+        {CMD_NORMAL, "Liberation Sans", 0, 0}, {CMD_BOLD, "Liberation Sans Bold", 32, 0},
+        {CMD_ITALIC, "Liberation Sans Bold Italic", 32, 1}};
+    for (const auto &style : styles) {
+        SendCommand(style.command);
+        ASSERT_EQ(3, displayList.count) << style.liberation;
+        EXPECT_STREQ("DejaVu Serif", displayList.records[1]->logFont.lfFaceName);
+        EXPECT_STREQ(style.liberation, displayList.records[2]->fullFontName);
+        EXPECT_EQ(style.bold, displayList.records[2]->boldFlag) << style.liberation;
+        EXPECT_EQ(style.bold ? 700 : 400, displayList.records[2]->logFont.lfWeight) << style.liberation;
+        EXPECT_EQ(style.italic, displayList.records[2]->logFont.lfItalic) << style.liberation;
+    }
 }
 
 }  // namespace

@@ -1,11 +1,7 @@
-/* fontbuilder.h - builds small TrueType file images byte by byte for the tests, for
- * the cases no real font has: Macintosh-only names, the "true" version tag, long
- * names, no OS/2 table, short or cut tables, names in several languages.
- *
- * Header-only and free of <windows.h>, so the native core tests, the Wine tests and
- * the benchmark can all use it.  The images carry only what the reader looks at
- * (offset table, table directory, name, OS/2) plus a few filler tables so that the
- * directory search has something to step over. */
+/* fontbuilder.h - small TrueType file images built byte by byte, for the cases no
+ * real font has (Macintosh-only names, the "true" tag, long names, no OS/2, cut
+ * tables, several languages).  Header-only and free of <windows.h>, for the native
+ * tests, the Wine tests and the benchmark alike. */
 #ifndef ZENVRIX_TEST_FONTBUILDER_H
 #define ZENVRIX_TEST_FONTBUILDER_H
 
@@ -218,27 +214,25 @@ inline std::vector<uint8_t> BuildFont(const TestFont &font)
     return out;
 }
 
-/* Offset of a table in an image made by BuildFont (or any font), or 0. */
+/* Field `at` (8: offset, 12: length) of a table's directory record, or 0. */
+inline uint32_t TableRecordField(const std::vector<uint8_t> &bytes, const std::string &tag, size_t at)
+{
+    unsigned numTables = bytes.size() < 12 ? 0 : GetU16(bytes, 4);
+    for (size_t i = 0; i < numTables && 12 + 16 * i + 16 <= bytes.size(); i++)
+        if (std::string(bytes.begin() + 12 + 16 * i, bytes.begin() + 16 + 16 * i) == tag)
+            return GetU32(bytes, 12 + 16 * i + at);
+    return 0;
+}
+
+/* Offset and length of a table in an image made by BuildFont (or any font), or 0. */
 inline uint32_t TableOffset(const std::vector<uint8_t> &bytes, const std::string &tag)
 {
-    if (bytes.size() < 12)
-        return 0;
-    unsigned numTables = GetU16(bytes, 4);
-    for (unsigned i = 0; i < numTables && 12 + 16 * (size_t)i + 16 <= bytes.size(); i++)
-        if (std::string(bytes.begin() + 12 + 16 * i, bytes.begin() + 16 + 16 * i) == tag)
-            return GetU32(bytes, 12 + 16 * i + 8);
-    return 0;
+    return TableRecordField(bytes, tag, 8);
 }
 
 inline uint32_t TableLength(const std::vector<uint8_t> &bytes, const std::string &tag)
 {
-    if (bytes.size() < 12)
-        return 0;
-    unsigned numTables = GetU16(bytes, 4);
-    for (unsigned i = 0; i < numTables && 12 + 16 * (size_t)i + 16 <= bytes.size(); i++)
-        if (std::string(bytes.begin() + 12 + 16 * i, bytes.begin() + 16 + 16 * i) == tag)
-            return GetU32(bytes, 12 + 16 * i + 12);
-    return 0;
+    return TableRecordField(bytes, tag, 12);
 }
 
 inline bool WriteBytes(const std::string &path, const std::vector<uint8_t> &bytes)

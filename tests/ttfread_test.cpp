@@ -20,8 +20,7 @@
 
 namespace {
 
-/* The FileBuffer as start-up allocates it, and a memory device context. */
-HDC testDc;
+HDC testDc;   /* with the FileBuffer, as start-up makes them */
 
 class FileBufferEnvironment : public ::testing::Environment {
 public:
@@ -99,14 +98,11 @@ TEST_F(ReadFont, ARecordCarriesTheNamesTheStyleBitsTheFileAndTheContextsMetrics)
     EXPECT_STREQ("Alpha Sans is a trademark", record->trademark);
     EXPECT_STREQ("AlphaBI.ttf", record->fileName);
     EXPECT_EQ(folder + "AlphaBI.ttf", record->filePath);
-    EXPECT_EQ(0, record->logFont.lfHeight);
-    EXPECT_EQ(0, record->logFont.lfWidth);
-    EXPECT_EQ(0, record->logFont.lfEscapement);
-    EXPECT_EQ(0, record->logFont.lfOrientation);
+    EXPECT_EQ(0, record->logFont.lfHeight || record->logFont.lfWidth || record->logFont.lfEscapement ||
+                     record->logFont.lfOrientation);
     EXPECT_EQ(700, record->logFont.lfWeight);
     EXPECT_EQ(1, record->logFont.lfItalic);
-    EXPECT_EQ(0, record->logFont.lfUnderline);
-    EXPECT_EQ(0, record->logFont.lfStrikeOut);
+    EXPECT_EQ(0, record->logFont.lfUnderline + record->logFont.lfStrikeOut);
     EXPECT_EQ(DEFAULT_CHARSET, record->logFont.lfCharSet);
     EXPECT_EQ(0, record->logFont.lfOutPrecision + record->logFont.lfClipPrecision +
                      record->logFont.lfQuality + record->logFont.lfPitchAndFamily);
@@ -124,20 +120,9 @@ TEST_F(ReadFont, UnderlineAndStrikeOutKeepTheirMaskedBits)
     font.fsSelection = 0x0012;
     const FontRecord *record = ReadBuilt(BuildFont(font));
     ASSERT_NE((const FontRecord *)NULL, record);
-    EXPECT_EQ(0, record->logFont.lfItalic);
+    EXPECT_EQ(0, record->logFont.lfItalic + record->boldFlag);
     EXPECT_EQ(2, record->logFont.lfUnderline);
     EXPECT_EQ(16, record->logFont.lfStrikeOut);
-    EXPECT_EQ(0, record->boldFlag);
-}
-
-TEST_F(ReadFont, MacintoshOnlyNamesArriveUnconverted)
-{
-    const FontRecord *record = ReadBuilt(BuildFont(FontWith(
-        {MacName(1, "Caf\x8E Mac"), MacName(4, "Caf\x8E Mac Regular"), MacName(0, "\xA9 1996")})));
-    ASSERT_NE((const FontRecord *)NULL, record);
-    EXPECT_STREQ("Caf\x8E Mac", record->logFont.lfFaceName);
-    EXPECT_STREQ("Caf\x8E Mac Regular", record->fullFontName);
-    EXPECT_STREQ("\xA9 1996", record->copyright);
 }
 
 TEST_F(ReadFont, TheVersionTrueIsReadAndCffOutlinesAreNot)
@@ -152,60 +137,52 @@ TEST_F(ReadFont, TheVersionTrueIsReadAndCffOutlinesAreNot)
     EXPECT_EQ(FONT_FILE_NOT_TRUETYPE, lastFontFileResult);
 }
 
-TEST_F(ReadFont, EnglishWinsOverGermanOnThisEnglishSystem)
+/* The text a record holds for a name id. */
+std::string Field(const FontRecord *record, unsigned nameId)
 {
-    ASSERT_EQ(0x409u, (unsigned)GetSystemDefaultLCID());
-    const FontRecord *record = ReadBuilt(BuildFont(FontWith(
-        {WinName(4, 0x409, "Bold"), WinName(4, 0x407, "Fett"), MacName(2, "Mac")})));
-    ASSERT_NE((const FontRecord *)NULL, record);
-    EXPECT_STREQ("Bold", record->fullFontName);
-    EXPECT_STREQ("Mac", record->fontSubfamily);
+    switch (nameId) {
+    case 0: return record->copyright;
+    case 1: return record->logFont.lfFaceName;
+    case 2: return record->fontSubfamily;
+    case 4: return record->fullFontName;
+    default: return record->trademark;
+    }
 }
 
-/* ---- the code-page conversion ---- */
-
-TEST_F(ReadFont, AWindowsNameIsConvertedWithTheAnsiCodePageAndCutToItsFirstHundredBytes)
+TEST_F(ReadFont, NamesAreChosenConvertedAndCutIntoTheRecord)
 {
+    ASSERT_EQ(0x409u, (unsigned)GetSystemDefaultLCID());
     std::string copyright;
     for (int i = 0; i < 200; i++)
         copyright += (char)('A' + i % 26);
-    std::u32string accented;
-    for (int i = 0; i < 150; i++)
-        accented += U'\u00E9';                      /* one byte each in code page 1252 */
-    const FontRecord *record = ReadBuilt(BuildFont(FontWith(
-        {WinName(0, 0x409, copyright), WinNameU(4, 0x409, accented)})));
-    ASSERT_NE((const FontRecord *)NULL, record);
-    EXPECT_EQ(copyright.substr(0, 100), record->copyright);
-    EXPECT_EQ(std::string(100, '\xE9'), record->fullFontName);
-}
-
-TEST_F(ReadFont, CompositeSequencesAndUnmappableCharactersFollowTheConversionFlags)
-{
-    /* e + combining acute composes to one byte; an ideograph has no byte: '?';
-     * the trade mark sign is 0x99 in code page 1252. */
-    const FontRecord *record = ReadBuilt(BuildFont(FontWith(
-        {WinNameU(1, 0x409, U"Cafe\u0301"), WinNameU(7, 0x409, U"Mark\u2122 \u4E00")})));
-    ASSERT_NE((const FontRecord *)NULL, record);
-    EXPECT_STREQ("Caf\xE9", record->logFont.lfFaceName);
-    EXPECT_STREQ("Mark\x99 ?", record->trademark);
-}
-
-TEST_F(ReadFont, AFamilyOfFortyCharactersKeepsThirtyOne)
-{
-    std::string family = "Forty Characters Long Family Name Here!!";
-    ASSERT_EQ(40u, family.size());
-    const FontRecord *record = ReadBuilt(BuildFont(FontWith({WinName(1, 0x409, family)})));
-    ASSERT_NE((const FontRecord *)NULL, record);
-    EXPECT_EQ(family.substr(0, 31), record->logFont.lfFaceName);
-}
-
-TEST_F(ReadFont, ANameTableWithoutUsableRecordsGivesARecordWithEmptyNames)
-{
-    const FontRecord *record = ReadBuilt(BuildFont(FontWith({WinName(6, 0x409, "PostScript")})));
-    ASSERT_NE((const FontRecord *)NULL, record);
-    EXPECT_STREQ("", record->logFont.lfFaceName);
-    EXPECT_STREQ("", record->fullFontName);
-    EXPECT_STREQ("f.ttf", record->fileName);
+    const std::string family = "Forty Characters Long Family Name Here!!";
+    const struct {
+        const char *behaviour;
+        std::vector<TestName> names;
+        std::vector<std::pair<unsigned, std::string>> expected;   /* name id, text */
+    } cases[] = {
+        {"Macintosh-only names arrive unconverted",
+         {MacName(1, "Caf\x8E Mac"), MacName(4, "Caf\x8E Mac Regular"), MacName(0, "\xA9 1996")},
+         {{1, "Caf\x8E Mac"}, {4, "Caf\x8E Mac Regular"}, {0, "\xA9 1996"}}},
+        {"English wins over German on this English system",
+         {WinName(4, 0x409, "Bold"), WinName(4, 0x407, "Fett"), MacName(2, "Mac")}, {{4, "Bold"}, {2, "Mac"}}},
+        {"the ANSI code page, cut to 100 bytes and a family to 31",
+         {WinName(0, 0x409, copyright), WinNameU(4, 0x409, std::u32string(150, U'\u00E9')),
+          WinName(1, 0x409, family)},
+         {{0, copyright.substr(0, 100)}, {4, std::string(100, '\xE9')}, {1, family.substr(0, 31)}}},
+        /* e + combining acute composes to one byte; an ideograph has none: '?'; the
+         * trade mark sign is 0x99 in code page 1252. */
+        {"composites and unmappable characters",
+         {WinNameU(1, 0x409, U"Cafe\u0301"), WinNameU(7, 0x409, U"Mark\u2122 \u4E00")},
+         {{1, "Caf\xE9"}, {7, "Mark\x99 ?"}}},
+        {"no usable record gives empty names", {WinName(6, 0x409, "PostScript")}, {{1, ""}, {4, ""}}},
+    };
+    for (const auto &c : cases) {
+        const FontRecord *record = ReadBuilt(BuildFont(FontWith(c.names)));
+        ASSERT_NE((const FontRecord *)NULL, record) << c.behaviour;
+        for (const auto &field : c.expected)
+            EXPECT_EQ(field.second, Field(record, field.first)) << c.behaviour << ", name " << field.first;
+    }
 }
 
 /* ---- files that give no record ---- */
@@ -368,11 +345,10 @@ TEST(OnlyTheBytesNeeded, GiveTheRecordsOfWholeFilesForEveryInstalledFont)
     EXPECT_EQ("", failures);
     /* Whole reads bring every byte; reading what is needed brings a small part. */
     double wholeBytes = 0;
-    for (size_t i = 0; i < files.size(); i++) {
-        WIN32_FILE_ATTRIBUTE_DATA data;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    for (size_t i = 0; i < files.size(); i++)
         if (GetFileAttributesExA((files[i].first + files[i].second).c_str(), GetFileExInfoStandard, &data))
             wholeBytes += data.nFileSizeLow;
-    }
     EXPECT_GT(read, 1000);
     EXPECT_LT(neededBytes, wholeBytes / 5);
     printf("%u fonts compared (%d records), %.0f bytes read of %.0f in the files\n",
@@ -415,7 +391,7 @@ bool WriteLargeFont(const std::string &path, uint32_t nameAt, uint32_t os2At, ui
     return ok;
 }
 
-TEST(OnlyTheBytesNeeded, OfAFileOverOneHundredMillionBytesOnlyTheFirstHundredMillionCount)
+TEST(OnlyTheBytesNeeded, OfAFileOverOneHundredMillionBytesOnlyTheFirstHundredMillionCountAndAnEmptyFileIsNoFont)
 {
     std::string folder = TempTestDir("ttfread_large");
     struct Case {
@@ -438,11 +414,6 @@ TEST(OnlyTheBytesNeeded, OfAFileOverOneHundredMillionBytesOnlyTheFirstHundredMil
         }
         DeleteFileA((folder + name).c_str());
     }
-}
-
-TEST(OnlyTheBytesNeeded, AnEmptyFileGivesNoRecordEitherWay)
-{
-    std::string folder = TempTestDir("ttfread_empty");
     ASSERT_TRUE(WriteBytes(folder + "empty.ttf", std::vector<uint8_t>()));
     EXPECT_EQ("", CompareReads(folder, "empty.ttf"));
     FontRecord record;
