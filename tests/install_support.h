@@ -1,15 +1,12 @@
-/* install_support.h - what the installation tests (install_test.cpp,
- * installdlg_test.cpp) share: fonts the system does not list yet, their records,
- * snapshots of the Fonts folder and of the registry's font lists, a look at the
- * registry from another process, the clean-up that gives the test prefix back as
- * it was, and a watchdog that ends dialogs a broken test would leave open.
+/* install_support.h - what the installation tests share: fonts the system does not
+ * list yet, their records, snapshots of the Fonts folder and the registry's font
+ * lists, a look at the registry from another process, the clean-up that gives the
+ * test prefix back as it was, and a watchdog for dialogs a broken test leaves open.
  *
- * Wine lists every font of the Debian packages already (it reads them through
- * fontconfig), so the tests install copies of real DejaVu files whose names in the
- * 'name' table are changed to a six-letter family prefix of the test program's
- * own ("ZvInst Sans Mono" for "DejaVu Sans Mono"); file names change alike
- * ("ZvInstSansMono-Bold.ttf").  Everything a test installs carries that prefix,
- * so the clean-up never touches anything else. */
+ * Wine lists every font of the Debian packages already (through fontconfig), so the
+ * tests install copies of real DejaVu files whose 'name' strings carry a six-letter
+ * family prefix of the test program's own ("ZvInst Sans Mono" for "DejaVu Sans
+ * Mono", file "ZvInstSansMono-Bold.ttf").  The clean-up touches nothing else. */
 #ifndef ZENVRIX_TEST_INSTALL_SUPPORT_H
 #define ZENVRIX_TEST_INSTALL_SUPPORT_H
 
@@ -19,6 +16,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -27,88 +26,52 @@
 #include "app/shell.h"
 #include "catalogue/fontlist.h"
 #include "harness.h"
+#include "install/install.h"
 
 namespace installtest {
 
 const char kFontKeyNt[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
 const char kFontKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Fonts";
 
-/* One DejaVu file and what its copy is called; every name is the prefix followed
- * by the suffix given here. */
-struct TestFont {
-    const char *source;       /* file of fonts-dejavu-core / fonts-dejavu-extra */
-    const char *fileSuffix;   /* "SansMono-Bold.ttf" */
-    const char *familySuffix; /* " Sans Mono" (name id 1) */
-    const char *subfamily;    /* name id 2 */
-    const char *fullSuffix;   /* " Sans Mono Bold" (name id 4) */
-};
-
 /* Three families of four files each, in the order a face-name sort gives them. */
 enum { SANS = 0, MONO = 4, SERIF = 8, TEST_FONT_COUNT = 12 };
 
-inline const TestFont &TestFontAt(int index)
+struct TestFont {
+    std::string fileSuffix;   /* "SansMono-Bold.ttf"; the source is "DejaVu" + this */
+    std::string familySuffix; /* " Sans Mono" (name id 1) */
+    std::string subfamily;    /* "Bold" (name id 2) */
+    std::string fullSuffix;   /* " Sans Mono Bold" (name id 4) */
+};
+
+/* Book, Bold, slanted, bold slanted of Sans, Sans Mono and Serif. */
+inline TestFont TestFontAt(int index)
 {
-    static const TestFont fonts[TEST_FONT_COUNT] = {
-        {"DejaVuSans.ttf", "Sans.ttf", " Sans", "Book", " Sans"},
-        {"DejaVuSans-Bold.ttf", "Sans-Bold.ttf", " Sans", "Bold", " Sans Bold"},
-        {"DejaVuSans-Oblique.ttf", "Sans-Oblique.ttf", " Sans", "Oblique", " Sans Oblique"},
-        {"DejaVuSans-BoldOblique.ttf", "Sans-BoldOblique.ttf", " Sans", "Bold Oblique",
-         " Sans Bold Oblique"},
-        {"DejaVuSansMono.ttf", "SansMono.ttf", " Sans Mono", "Book", " Sans Mono"},
-        {"DejaVuSansMono-Bold.ttf", "SansMono-Bold.ttf", " Sans Mono", "Bold",
-         " Sans Mono Bold"},
-        {"DejaVuSansMono-Oblique.ttf", "SansMono-Oblique.ttf", " Sans Mono", "Oblique",
-         " Sans Mono Oblique"},
-        {"DejaVuSansMono-BoldOblique.ttf", "SansMono-BoldOblique.ttf", " Sans Mono",
-         "Bold Oblique", " Sans Mono Bold Oblique"},
-        {"DejaVuSerif.ttf", "Serif.ttf", " Serif", "Book", " Serif"},
-        {"DejaVuSerif-Bold.ttf", "Serif-Bold.ttf", " Serif", "Bold", " Serif Bold"},
-        {"DejaVuSerif-Italic.ttf", "Serif-Italic.ttf", " Serif", "Italic", " Serif Italic"},
-        {"DejaVuSerif-BoldItalic.ttf", "Serif-BoldItalic.ttf", " Serif", "Bold Italic",
-         " Serif Bold Italic"},
-    };
-    return fonts[index];
+    static const char *const stems[] = {"Sans", "SansMono", "Serif"};
+    static const char *const families[] = {" Sans", " Sans Mono", " Serif"};
+    static const char *const slants[] = {"Oblique", "Oblique", "Italic"};
+    const int family = index / 4, style = index % 4;
+    const std::string slant = slants[family];
+    const std::string fileStyles[] = {"", "-Bold", "-" + slant, "-Bold" + slant};
+    const std::string subfamilies[] = {"Book", "Bold", slant, "Bold " + slant};
+    return {stems[family] + fileStyles[style] + ".ttf", families[family], subfamilies[style],
+            families[family] + (style == 0 ? "" : " " + subfamilies[style])};
 }
 
 inline std::string ReadWholeFile(const std::string &path)
 {
-    std::string bytes;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              NULL, OPEN_EXISTING, 0, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return bytes;
-    DWORD size = GetFileSize(file, NULL);
-    if (size != INVALID_FILE_SIZE) {
-        bytes.resize(size);
-        DWORD read = 0;
-        if (size > 0 && !ReadFile(file, &bytes[0], size, &read, NULL))
-            read = 0;
-        bytes.resize(read);
-    }
-    CloseHandle(file);
-    return bytes;
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 inline bool WriteWholeFile(const std::string &path, const std::string &bytes)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    BOOL ok = WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL);
-    CloseHandle(file);
-    return ok && written == bytes.size();
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    return bool(out.write(bytes.data(), (std::streamsize)bytes.size()).flush());
 }
 
 inline bool FileExists(const std::string &path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-static inline unsigned ReadU32(const std::string &bytes, size_t at)
-{
-    return ((unsigned)(unsigned char)bytes[at] << 24) | ((unsigned)(unsigned char)bytes[at + 1] << 16) |
-           ((unsigned)(unsigned char)bytes[at + 2] << 8) | (unsigned)(unsigned char)bytes[at + 3];
 }
 
 /* Replaces "DejaVu" by the prefix (six letters too) in every string of the 'name'
@@ -123,20 +86,21 @@ inline bool RenameFamily(std::string &bytes, const std::string &prefix)
         size_t entry = 12 + 16 * i;
         if (bytes.compare(entry, 4, "name") != 0)
             continue;
-        size_t offset = ReadU32(bytes, entry + 8);
-        size_t length = ReadU32(bytes, entry + 12);
+        size_t offset = 0, length = 0;
+        for (size_t k = 0; k < 4; k++) {
+            offset = (offset << 8) | (unsigned char)bytes[entry + 8 + k];
+            length = (length << 8) | (unsigned char)bytes[entry + 12 + k];
+        }
         if (offset > bytes.size() || length > bytes.size() - offset)
             return false;
-        for (size_t at = offset; at + from.size() <= offset + length; at++)
+        for (size_t at = offset; at + from.size() <= offset + length; at++) {
             if (bytes.compare(at, from.size(), from) == 0)
                 bytes.replace(at, from.size(), prefix);
-        for (size_t at = offset; at + 2 * from.size() <= offset + length; at++) {
-            bool match = true;
-            for (size_t k = 0; k < from.size() && match; k++)
-                match = bytes[at + 2 * k] == 0 && bytes[at + 2 * k + 1] == from[k];
-            if (match)
-                for (size_t k = 0; k < from.size(); k++)
-                    bytes[at + 2 * k + 1] = prefix[k];
+            bool wide = at + 2 * from.size() <= offset + length; /* UTF-16BE */
+            for (size_t k = 0; k < from.size() && wide; k++)
+                wide = bytes[at + 2 * k] == 0 && bytes[at + 2 * k + 1] == from[k];
+            for (size_t k = 0; wide && k < from.size(); k++)
+                bytes[at + 2 * k + 1] = prefix[k];
         }
         return true;
     }
@@ -151,15 +115,14 @@ inline std::string TestFontFolder(const std::string &prefix)
         return made[prefix];
     std::string folder = TempTestDir(prefix + "Fonts");
     for (int i = 0; i < TEST_FONT_COUNT; i++) {
-        const TestFont &font = TestFontAt(i);
-        std::string bytes = ReadWholeFile(
-            RealFont(std::string("/usr/share/fonts/truetype/dejavu/") + font.source));
+        const TestFont font = TestFontAt(i);
+        std::string bytes =
+            ReadWholeFile(RealFont("/usr/share/fonts/truetype/dejavu/DejaVu" + font.fileSuffix));
         if (bytes.empty() || !RenameFamily(bytes, prefix) ||
             !WriteWholeFile(folder + prefix + font.fileSuffix, bytes))
             return "";
     }
-    made[prefix] = folder;
-    return folder;
+    return made[prefix] = folder;
 }
 
 inline std::string TestFileName(const std::string &prefix, int index)
@@ -172,35 +135,31 @@ inline std::string TestFullName(const std::string &prefix, int index)
     return prefix + TestFontAt(index).fullSuffix;
 }
 
-inline void CopyText(char *member, size_t size, const std::string &text)
-{
-    snprintf(member, size, "%s", text.c_str());
-}
-
 /* The record the folder scan makes of a test font. */
 inline FontRecord TestRecord(const std::string &prefix, int index)
 {
-    const TestFont &font = TestFontAt(index);
+    const TestFont font = TestFontAt(index);
     FontRecord record;
     ZeroMemory(&record, sizeof record);
-    std::string full = TestFullName(prefix, index);
-    CopyText(record.logFont.lfFaceName, sizeof record.logFont.lfFaceName,
-             prefix + font.familySuffix);
-    record.logFont.lfWeight = strstr(font.subfamily, "Bold") != NULL ? 700 : 400;
-    record.logFont.lfItalic =
-        (strstr(font.subfamily, "Oblique") != NULL || strstr(font.subfamily, "Italic") != NULL);
+    auto copy = [](char *member, size_t size, const std::string &text) {
+        snprintf(member, size, "%s", text.c_str());
+    };
+    const std::string full = TestFullName(prefix, index);
+    const bool bold = font.subfamily.find("Bold") != std::string::npos;
+    copy(record.logFont.lfFaceName, sizeof record.logFont.lfFaceName, prefix + font.familySuffix);
+    record.logFont.lfWeight = bold ? 700 : 400;
+    record.logFont.lfItalic = index % 4 >= 2;
     record.logFont.lfCharSet = DEFAULT_CHARSET;
     record.fontType = TRUETYPE_FONTTYPE;
-    CopyText(record.fileName, sizeof record.fileName, TestFileName(prefix, index));
-    CopyText(record.filePath, sizeof record.filePath,
-             TestFontFolder(prefix) + TestFileName(prefix, index));
-    CopyText(record.copyright, sizeof record.copyright,
-             "Copyright (c) 2003 by Bitstream, Inc. All Rights Reserved.");
-    CopyText(record.fontSubfamily, sizeof record.fontSubfamily, font.subfamily);
-    CopyText(record.fontIdentifier, sizeof record.fontIdentifier, full);
-    CopyText(record.fullFontName, sizeof record.fullFontName, full);
-    CopyText(record.version, sizeof record.version, "Version 2.37");
-    record.boldFlag = record.logFont.lfWeight == 700 ? 32 : 0;
+    copy(record.fileName, sizeof record.fileName, TestFileName(prefix, index));
+    copy(record.filePath, sizeof record.filePath, TestFontFolder(prefix) + record.fileName);
+    copy(record.copyright, sizeof record.copyright,
+         "Copyright (c) 2003 by Bitstream, Inc. All Rights Reserved.");
+    copy(record.fontSubfamily, sizeof record.fontSubfamily, font.subfamily);
+    copy(record.fontIdentifier, sizeof record.fontIdentifier, full);
+    copy(record.fullFontName, sizeof record.fullFontName, full);
+    copy(record.version, sizeof record.version, "Version 2.37");
+    record.boldFlag = bold ? 32 : 0;
     return record;
 }
 
@@ -232,9 +191,8 @@ inline std::string FontsFolder(void)
 inline std::string PrefixFontsFolder(void)
 {
     const char *prefix = getenv("WINEPREFIX");
-    if (prefix == NULL)
-        return FontsFolder();
-    return UnixToWindowsPath(prefix) + "\\drive_c\\windows\\Fonts\\";
+    return prefix == NULL ? FontsFolder()
+                          : UnixToWindowsPath(prefix) + "\\drive_c\\windows\\Fonts\\";
 }
 
 /* Every file of a folder with its size. */
@@ -254,107 +212,53 @@ inline std::map<std::string, DWORD> FolderListing(const std::string &folder)
     return listing;
 }
 
-/* Every value of a key under HKEY_LOCAL_MACHINE with its data. */
+/* Every value of a key under HKEY_LOCAL_MACHINE with its data (a string's up to
+ * its end). */
 inline std::map<std::string, std::string> RegistryValues(const char *keyPath)
 {
     std::map<std::string, std::string> values;
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return values;
-    for (DWORD i = 0;; i++) {
-        char name[1024];
-        BYTE data[2048];
+    char name[1024];
+    BYTE data[2048];
+    for (DWORD i = 0, status = 0; status != ERROR_NO_MORE_ITEMS; i++) {
         DWORD nameSize = sizeof name, dataSize = sizeof data - 1, type = 0;
-        LONG status = RegEnumValueA(key, i, name, &nameSize, NULL, &type, data, &dataSize);
-        if (status == ERROR_NO_MORE_ITEMS)
-            break;
+        status = RegEnumValueA(key, i, name, &nameSize, NULL, &type, data, &dataSize);
         if (status != ERROR_SUCCESS)
             continue;
         data[dataSize] = 0;
-        values[name] = std::string((const char *)data, dataSize);
+        values[name] = type == REG_SZ ? std::string((const char *)data)
+                                      : std::string((const char *)data, dataSize);
     }
     RegCloseKey(key);
     return values;
 }
 
-/* The data of one REG_SZ value, or "(none)" when it is absent. */
+/* The data of one value, or "(none)" when it is absent. */
 inline std::string RegistryValue(const char *keyPath, const std::string &name)
 {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return "(no key)";
-    char data[1024];
-    DWORD size = sizeof data - 1, type = 0;
-    LONG status = RegQueryValueExA(key, name.c_str(), NULL, &type, (BYTE *)data, &size);
-    RegCloseKey(key);
-    if (status != ERROR_SUCCESS || type != REG_SZ)
-        return "(none)";
-    data[size] = 0;
-    return data;
-}
-
-/* Runs a command line in a child process; returns its exit code and output. */
-inline int RunProgram(const std::string &commandLine, std::string *output)
-{
-    SECURITY_ATTRIBUTES inherit = {sizeof(SECURITY_ATTRIBUTES), NULL, TRUE};
-    HANDLE readEnd = NULL, writeEnd = NULL;
-    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
-        return -1;
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA startup;
-    ZeroMemory(&startup, sizeof startup);
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = writeEnd;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    PROCESS_INFORMATION process;
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back(0);
-    BOOL started = CreateProcessA(NULL, &line[0], NULL, NULL, TRUE, CREATE_NO_WINDOW, NULL,
-                                  NULL, &startup, &process);
-    CloseHandle(writeEnd);
-    if (!started) {
-        CloseHandle(readEnd);
-        return -1;
-    }
-    output->clear();
-    char chunk[4096];
-    DWORD got = 0;
-    while (ReadFile(readEnd, chunk, sizeof chunk, &got, NULL) && got > 0)
-        output->append(chunk, got);
-    CloseHandle(readEnd);
-    WaitForSingleObject(process.hProcess, 30000);
-    DWORD code = (DWORD)-1;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return (int)code;
+    std::map<std::string, std::string> values = RegistryValues(keyPath);
+    return values.count(name) ? values[name] : "(none)";
 }
 
 /* What another program sees of one value: "reg query" in a process of its own.
- * Returns the line "<name>    REG_SZ    <data>" as reg prints it, or "" when reg
- * finds no such value. */
+ * Returns the data after "REG_SZ" on the value's line, or "(none)". */
 inline std::string RegistryValueSeenFromOutside(const char *keyPath, const std::string &name)
 {
-    std::string output;
-    int code = RunProgram("reg.exe query \"HKLM\\" + std::string(keyPath) + "\" /v \"" + name + "\"",
-                          &output);
-    if (code != 0)
-        return "";
-    size_t at = output.find(name);
+    std::string output, head = name + "    REG_SZ    ";
+    FILE *reg = _popen(("reg.exe query \"HKLM\\" + std::string(keyPath) + "\" /v \"" + name + "\"").c_str(), "r");
+    char line[2048];
+    while (reg != NULL && fgets(line, sizeof line, reg) != NULL)
+        output += line;
+    if (reg != NULL)
+        _pclose(reg);
+    size_t at = output.find(head);
     if (at == std::string::npos)
-        return "";
-    size_t end = output.find_first_of("\r\n", at);
-    std::string line = output.substr(at, end == std::string::npos ? std::string::npos : end - at);
-    while (!line.empty() && line[line.size() - 1] == ' ')
-        line.erase(line.size() - 1);
-    return line;
-}
-
-inline std::string ValueLineAsRegPrintsIt(const std::string &name, const std::string &data)
-{
-    return name + "    REG_SZ    " + data;
+        return "(none)";
+    std::string data = output.substr(at + head.size());
+    data = data.substr(0, data.find_first_of("\r\n"));
+    return data.substr(0, data.find_last_not_of(' ') + 1);
 }
 
 static inline int CALLBACK NoteFamily(const LOGFONTA *, const TEXTMETRICA *, DWORD, LPARAM found)
@@ -382,17 +286,13 @@ inline void RemoveTestFonts(const std::string &prefix, const std::vector<std::st
     folders.push_back(FontsFolder());
     folders.push_back(TestFontFolder(prefix));
     for (int i = 0; i < TEST_FONT_COUNT; i++) {
-        for (size_t f = 0; f < folders.size(); f++) {
-            std::string path = folders[f] + TestFileName(prefix, i);
-            for (int n = 0; n < 16 && RemoveFontResourceA(path.c_str()); n++) {
+        for (const std::string &folder : folders)
+            for (int n = 0; n < 16 && RemoveFontResourceA((folder + TestFileName(prefix, i)).c_str()); n++) {
             }
-        }
-        std::string value = TestFullName(prefix, i) + " (TrueType)";
-        const char *keys[2] = {kFontKeyNt, kFontKey};
-        for (int k = 0; k < 2; k++) {
+        for (const char *keyPath : {kFontKeyNt, kFontKey}) {
             HKEY key;
-            if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keys[k], 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-                RegDeleteValueA(key, value.c_str());
+            if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+                RegDeleteValueA(key, (TestFullName(prefix, i) + " (TrueType)").c_str());
                 RegCloseKey(key);
             }
         }
@@ -407,42 +307,24 @@ inline void RemoveTestFonts(const std::string &prefix, const std::vector<std::st
 /* Counts WM_FONTCHANGE arriving at the main window while it lives, and notes
  * ownFontChange as it was then. */
 struct FontChangeCounter {
-    static int &Seen()
-    {
-        static int seen;
-        return seen;
-    }
-    static int &OwnFlag()
-    {
-        static int flag;
-        return flag;
-    }
-    static HHOOK &Hook()
-    {
-        static HHOOK hook;
-        return hook;
-    }
+    static inline int seenCount, ownFlagThen;
+    static inline HHOOK hook;
     static LRESULT CALLBACK Note(int code, WPARAM wParam, LPARAM lParam)
     {
         const CWPSTRUCT *message = (const CWPSTRUCT *)lParam;
-        if (code == HC_ACTION && message->message == WM_FONTCHANGE && message->hwnd == mainWindow) {
-            Seen()++;
-            OwnFlag() = shell.ownFontChange;
-        }
-        return CallNextHookEx(Hook(), code, wParam, lParam);
+        if (code == HC_ACTION && message->message == WM_FONTCHANGE && message->hwnd == mainWindow)
+            ownFlagThen = (seenCount++, shell.ownFontChange);
+        return CallNextHookEx(hook, code, wParam, lParam);
     }
-    FontChangeCounter()
+    FontChangeCounter() : hook_(hook = SetWindowsHookExA(WH_CALLWNDPROC, Note, NULL, GetCurrentThreadId()))
     {
-        Seen() = 0;
-        OwnFlag() = -1;
-        Hook() = SetWindowsHookExA(WH_CALLWNDPROC, Note, NULL, GetCurrentThreadId());
+        seenCount = 0;
+        ownFlagThen = -1;
     }
-    ~FontChangeCounter()
-    {
-        UnhookWindowsHookEx(Hook());
-    }
-    int seen() const { return Seen(); }
-    int ownFlag() const { return OwnFlag(); }
+    ~FontChangeCounter() { UnhookWindowsHookEx(hook_); }
+    int seen() const { return seenCount; }
+    int ownFlag() const { return ownFlagThen; }
+    HHOOK hook_;
 };
 
 /* ---- a watchdog for dialogs ---- */
@@ -450,17 +332,13 @@ struct FontChangeCounter {
 /* Ends every dialog and message box of this thread that is still open when the
  * timer fires, so a broken dialog procedure fails the test instead of hanging it. */
 struct Watchdog {
-    static int &Fired()
-    {
-        static int fired;
-        return fired;
-    }
+    static inline int fired;
     static BOOL CALLBACK EndOne(HWND window, LPARAM)
     {
         char name[64] = "";
         GetClassNameA(window, name, sizeof name);
         if (strcmp(name, "#32770") == 0 && IsWindowVisible(window)) {
-            Fired()++;
+            fired++;
             EndDialog(window, IDCANCEL);
         }
         return TRUE;
@@ -470,15 +348,58 @@ struct Watchdog {
         EnumThreadWindows(GetCurrentThreadId(), EndOne, 0);
     }
     UINT_PTR timer;
-    explicit Watchdog(UINT milliseconds)
+    explicit Watchdog(UINT milliseconds) : timer(SetTimer(NULL, 0, milliseconds, Bark)) { fired = 0; }
+    ~Watchdog() { KillTimer(NULL, timer); }
+};
+
+/* ---- the running program with a prefix free of one set of test fonts ---- */
+
+/* Every test starts and ends with none of the prefix's test fonts installed; the
+ * Fonts folder and the first font list are noted after the start. */
+class ProgramWithTestFonts : public RunningProgram {
+protected:
+    explicit ProgramWithTestFonts(const char *prefix) : prefix(prefix) {}
+    void SetUp() override
     {
-        Fired() = 0;
-        timer = SetTimer(NULL, 0, milliseconds, Bark);
+        ASSERT_NE("", TestFontFolder(prefix)) << "the DejaVu fonts are missing";
+        RemoveTestFonts(prefix);
+        RunningProgram::SetUp();
+        fontsBefore = FolderListing(FontsFolder());
+        ntValuesBefore = RegistryValues(kFontKeyNt);
+        valuesBefore = RegistryValues(kFontKey);
     }
-    ~Watchdog()
+    void TearDown() override
     {
-        KillTimer(NULL, timer);
+        EXPECT_EQ(0, Watchdog::fired) << "a dialog was left open";
+        RunningProgram::TearDown();
+        RemoveTestFonts(prefix, extraFolders);
     }
+
+    std::string FileName(int index) const { return TestFileName(prefix, index); }
+    std::string FullName(int index) const { return TestFullName(prefix, index); }
+    std::string ValueName(int index) const { return FullName(index) + " (TrueType)"; }
+    FontRecord Record(int index) const { return TestRecord(prefix, index); }
+    std::vector<FontRecord> Records(int first, int count) const
+    {
+        std::vector<FontRecord> records;
+        for (int i = first; i < first + count; i++)
+            records.push_back(Record(i));
+        return records;
+    }
+    /* IsFontInstalled, the program's own test, for a full name. */
+    static bool Installed(const std::string &fullName)
+    {
+        HDC dc = GetDC(NULL);
+        int listed = IsFontInstalled(dc, fullName.c_str());
+        ReleaseDC(NULL, dc);
+        return listed == 1;
+    }
+    bool Listed(int index) const { return Installed(FullName(index)); }
+
+    std::string prefix;
+    std::map<std::string, DWORD> fontsBefore;
+    std::map<std::string, std::string> ntValuesBefore, valuesBefore;
+    std::vector<std::string> extraFolders;
 };
 
 } // namespace installtest

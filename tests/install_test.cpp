@@ -1,18 +1,12 @@
-/* install_test.cpp - installing a font file into the test's Wine prefix: copy and
- * in-place installs checked in the prefix's Fonts folder and registry (from this
- * process and from another), the already-listed test, "File exist!", the choice of
- * font-list key and target folder, every failure leaving the folder and the
- * registry as they were, and the WM_FONTCHANGE broadcast. */
+/* install_test.cpp - installing a font file into the test's Wine prefix: both modes
+ * checked in the Fonts folder and registry (from this process and another), the
+ * already-installed test, "File exist!", the choice of key and target folder, every
+ * failure leaving folder and registry as they were, and the WM_FONTCHANGE broadcast. */
 #include <gtest/gtest.h>
 
 #include <string.h>
 
 #include "app/faults.h"
-#include "app/settings.h"
-#include "app/shell.h"
-#include "catalogue/fontlist.h"
-#include "harness.h"
-#include "install/install.h"
 #include "install_support.h"
 #include "resources/resource.h"
 
@@ -20,38 +14,9 @@ using namespace installtest;
 
 namespace {
 
-const char kPrefix[] = "ZvInst";
-
-std::string FileName(int index) { return TestFileName(kPrefix, index); }
-std::string FullName(int index) { return TestFullName(kPrefix, index); }
-std::string ValueName(int index) { return FullName(index) + " (TrueType)"; }
-FontRecord Record(int index) { return TestRecord(kPrefix, index); }
-
-/* The real program runs; every test starts and ends with a prefix free of the
- * test fonts. */
-class Install : public ::testing::Test {
+class Install : public ProgramWithTestFonts {
 protected:
-    void SetUp() override
-    {
-        ClearFaults();
-        ASSERT_NE("", TestFontFolder(kPrefix)) << "the DejaVu fonts are missing";
-        RemoveTestFonts(kPrefix);
-        ScriptBegin();
-        ASSERT_EQ(1, StartZenvrix());
-        ASSERT_EQ("", ScriptEnd());
-        ScriptBegin();
-        installMessage[0] = 0;
-        fontsBefore = FolderListing(FontsFolder());
-        ntValuesBefore = RegistryValues(kFontKeyNt);
-        valuesBefore = RegistryValues(kFontKey);
-    }
-    void TearDown() override
-    {
-        EXPECT_EQ("", ScriptEnd());
-        ClearFaults();
-        RemoveTestFonts(kPrefix, extraFolders);
-        StopZenvrix();
-    }
+    Install() : ProgramWithTestFonts("ZvInst") {}
 
     /* Nothing of the failed call is left: same files, same values, font not listed. */
     void ExpectUntouched(int index)
@@ -59,48 +24,44 @@ protected:
         EXPECT_EQ(fontsBefore, FolderListing(FontsFolder()));
         EXPECT_EQ(ntValuesBefore, RegistryValues(kFontKeyNt));
         EXPECT_EQ(valuesBefore, RegistryValues(kFontKey));
-        HDC dc = GetDC(NULL);
-        EXPECT_EQ(0, IsFontInstalled(dc, FullName(index).c_str()));
-        ReleaseDC(NULL, dc);
+        EXPECT_FALSE(Listed(index));
     }
-
     int InstallWith(int mode, const FontRecord &record)
     {
         installMode = mode;
         installMessage[0] = 0;
         return InstallFont(&record);
     }
-
-    std::map<std::string, DWORD> fontsBefore;
-    std::map<std::string, std::string> ntValuesBefore;
-    std::map<std::string, std::string> valuesBefore;
-    std::vector<std::string> extraFolders;
+    std::string Source(int index) { return ReadWholeFile(TestFontFolder(prefix) + FileName(index)); }
+    std::string Copy(int index) { return ReadWholeFile(FontsFolder() + FileName(index)); }
 };
 
 /* ---- the two modes ---- */
 
+/* The source lies deep in a folder tree: a path of over 200 characters. */
 TEST_F(Install, CopyModePutsTheFileInTheFontsFolderAndItsNameInTheFontList)
 {
+    std::string folder = TempTestDir("ZvInstDeep");
+    for (int depth = 0; depth < 3; depth++)
+        ASSERT_TRUE(CreateDirectoryA((folder += std::string(60, 'd') + "\\").c_str(), NULL));
+    FontRecord record = Record(MONO);
+    ASSERT_TRUE(WriteWholeFile(folder + FileName(MONO), Source(MONO)));
+    snprintf(record.filePath, sizeof record.filePath, "%s%s", folder.c_str(), record.fileName);
+    ASSERT_GT(strlen(record.filePath), 200u);
     ASSERT_EQ(0, FamilyListed(FullName(MONO)));
-    EXPECT_EQ(1, InstallWith(IDC_INSTALL_COPY, Record(MONO)));
-    EXPECT_STREQ("", installMessage);
 
-    std::string source = ReadWholeFile(TestFontFolder(kPrefix) + FileName(MONO));
-    ASSERT_GT(source.size(), 100000u);
-    EXPECT_TRUE(ReadWholeFile(FontsFolder() + FileName(MONO)) == source);
-    EXPECT_TRUE(ReadWholeFile(PrefixFontsFolder() + FileName(MONO)) == source)
+    EXPECT_EQ(1, InstallWith(IDC_INSTALL_COPY, record));
+    EXPECT_STREQ("", installMessage);
+    ASSERT_GT(Source(MONO).size(), 100000u);
+    EXPECT_TRUE(Copy(MONO) == Source(MONO));
+    EXPECT_TRUE(ReadWholeFile(PrefixFontsFolder() + FileName(MONO)) == Source(MONO))
         << "not in the prefix's drive_c\\windows\\Fonts";
     EXPECT_EQ(FileName(MONO), RegistryValue(kFontKeyNt, ValueName(MONO)));
-    EXPECT_EQ(ValueLineAsRegPrintsIt(ValueName(MONO), FileName(MONO)),
-              RegistryValueSeenFromOutside(kFontKeyNt, ValueName(MONO)));
-
+    EXPECT_EQ(FileName(MONO), RegistryValueSeenFromOutside(kFontKeyNt, ValueName(MONO)));
     std::map<std::string, DWORD> fontsNow = FolderListing(FontsFolder());
     fontsNow.erase(FileName(MONO));
     EXPECT_EQ(fontsBefore, fontsNow) << "only the font's own file is new";
-
-    HDC dc = GetDC(NULL);
-    EXPECT_EQ(1, IsFontInstalled(dc, FullName(MONO).c_str()));
-    ReleaseDC(NULL, dc);
+    EXPECT_TRUE(Listed(MONO));
     EXPECT_EQ(1, FamilyListed(FullName(MONO)));
 }
 
@@ -110,62 +71,37 @@ TEST_F(Install, NoCopyModeRecordsTheFullPathAndLeavesTheFontsFolderAlone)
     EXPECT_EQ(1, InstallWith(IDC_INSTALL_NOCOPY, record));
     EXPECT_STREQ("", installMessage);
     EXPECT_EQ(fontsBefore, FolderListing(FontsFolder()));
-    EXPECT_EQ(std::string(record.filePath), RegistryValue(kFontKeyNt, ValueName(MONO + 1)));
-    EXPECT_EQ(ValueLineAsRegPrintsIt(ValueName(MONO + 1), record.filePath),
-              RegistryValueSeenFromOutside(kFontKeyNt, ValueName(MONO + 1)));
-    HDC dc = GetDC(NULL);
-    EXPECT_EQ(1, IsFontInstalled(dc, FullName(MONO + 1).c_str()));
-    ReleaseDC(NULL, dc);
-}
-
-TEST_F(Install, ASourceDeepInAFolderTreeIsCopiedToo)
-{
-    std::string folder = TempTestDir("ZvInstDeep");
-    for (int depth = 0; depth < 3; depth++) {
-        folder += std::string(60, 'd') + "\\";
-        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL));
-    }
-    FontRecord record = Record(MONO + 3);
-    std::string bytes = ReadWholeFile(record.filePath);
-    ASSERT_TRUE(WriteWholeFile(folder + FileName(MONO + 3), bytes));
-    snprintf(record.filePath, sizeof record.filePath, "%s%s", folder.c_str(),
-             FileName(MONO + 3).c_str());
-    ASSERT_GT(strlen(record.filePath), 200u);
-
-    EXPECT_EQ(1, InstallWith(IDC_INSTALL_COPY, record));
-    EXPECT_STREQ("", installMessage);
-    EXPECT_TRUE(ReadWholeFile(FontsFolder() + FileName(MONO + 3)) == bytes);
+    EXPECT_EQ(record.filePath, RegistryValue(kFontKeyNt, ValueName(MONO + 1)));
+    EXPECT_EQ(record.filePath, RegistryValueSeenFromOutside(kFontKeyNt, ValueName(MONO + 1)));
+    EXPECT_TRUE(Listed(MONO + 1));
 }
 
 /* ---- what is already there ---- */
 
-TEST_F(Install, AFontTheSystemListsIsRefusedAsAlreadyInstalled)
+TEST_F(Install, AFontTheSystemListsIsRefusedAsAlreadyInstalledInBothModes)
 {
     /* Wine lists the Debian fonts: the real DejaVu Sans Bold file, as the scan reads it. */
-    FontRecord record;
-    ZeroMemory(&record, sizeof record);
-    strcpy(record.logFont.lfFaceName, "DejaVu Sans");
-    strcpy(record.fileName, "DejaVuSans-Bold.ttf");
-    snprintf(record.filePath, sizeof record.filePath, "%s",
+    FontRecord system;
+    ZeroMemory(&system, sizeof system);
+    strcpy(system.logFont.lfFaceName, "DejaVu Sans");
+    strcpy(system.fileName, "DejaVuSans-Bold.ttf");
+    snprintf(system.filePath, sizeof system.filePath, "%s",
              RealFont("/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf").c_str());
-    strcpy(record.fullFontName, "DejaVu Sans Bold");
+    strcpy(system.fullFontName, "DejaVu Sans Bold");
     for (int mode = IDC_INSTALL_COPY; mode <= IDC_INSTALL_NOCOPY; mode++) {
-        EXPECT_EQ(0, InstallWith(mode, record));
+        EXPECT_EQ(0, InstallWith(mode, system));
         EXPECT_STREQ("Font 'DejaVu Sans Bold' already installed!", installMessage);
     }
-    EXPECT_EQ(fontsBefore, FolderListing(FontsFolder()));
-    EXPECT_EQ(ntValuesBefore, RegistryValues(kFontKeyNt));
-}
+    ExpectUntouched(SERIF);
 
-TEST_F(Install, InstallingTheSameFontTwiceSaysAlreadyInstalled)
-{
+    /* Our own install, once done, is refused alike and stays as it was. */
     ASSERT_EQ(1, InstallWith(IDC_INSTALL_COPY, Record(SERIF)));
-    std::string copy = ReadWholeFile(FontsFolder() + FileName(SERIF));
-    EXPECT_EQ(0, InstallWith(IDC_INSTALL_COPY, Record(SERIF)));
-    EXPECT_EQ("Font '" + FullName(SERIF) + "' already installed!", std::string(installMessage));
-    EXPECT_EQ(0, InstallWith(IDC_INSTALL_NOCOPY, Record(SERIF)));
-    EXPECT_EQ("Font '" + FullName(SERIF) + "' already installed!", std::string(installMessage));
-    EXPECT_TRUE(ReadWholeFile(FontsFolder() + FileName(SERIF)) == copy);
+    std::string copy = Copy(SERIF);
+    for (int mode = IDC_INSTALL_COPY; mode <= IDC_INSTALL_NOCOPY; mode++) {
+        EXPECT_EQ(0, InstallWith(mode, Record(SERIF)));
+        EXPECT_EQ("Font '" + FullName(SERIF) + "' already installed!", std::string(installMessage));
+    }
+    EXPECT_TRUE(Copy(SERIF) == copy);
     EXPECT_EQ(FileName(SERIF), RegistryValue(kFontKeyNt, ValueName(SERIF)));
 }
 
@@ -173,106 +109,80 @@ TEST_F(Install, UpperAndLowerCaseMatterInTheAlreadyListedTest)
 {
     ASSERT_EQ(1, InstallWith(IDC_INSTALL_COPY, Record(MONO + 1)));
     std::map<std::string, std::string> valuesAfterFirst = RegistryValues(kFontKeyNt);
-    std::string copyAfterFirst = ReadWholeFile(FontsFolder() + FileName(MONO + 1));
-    HDC dc = GetDC(NULL);
-    EXPECT_EQ(1, IsFontInstalled(dc, FullName(MONO + 1).c_str()));
+    std::string copyAfterFirst = Copy(MONO + 1);
     std::string shouted = FullName(MONO + 1);
-    for (size_t i = 0; i < shouted.size(); i++)
-        shouted[i] = (char)toupper((unsigned char)shouted[i]);
-    EXPECT_EQ(0, IsFontInstalled(dc, shouted.c_str()));
-    ReleaseDC(NULL, dc);
+    for (char &c : shouted)
+        c = (char)toupper((unsigned char)c);
+    EXPECT_TRUE(Listed(MONO + 1));
+    EXPECT_FALSE(Installed(shouted));
 
-    /* The same file under a full name in other case passes the test and then
-     * finds its file already in the Fonts folder. */
+    /* The same file under the shouted name passes that test, then meets its own copy. */
     FontRecord record = Record(MONO + 1);
     strcpy(record.fullFontName, shouted.c_str());
     EXPECT_EQ(0, InstallWith(IDC_INSTALL_COPY, record));
     EXPECT_STREQ("File exist!", installMessage);
     EXPECT_EQ(valuesAfterFirst, RegistryValues(kFontKeyNt));
-    EXPECT_TRUE(ReadWholeFile(FontsFolder() + FileName(MONO + 1)) == copyAfterFirst);
+    EXPECT_TRUE(Copy(MONO + 1) == copyAfterFirst);
 }
 
 TEST_F(Install, AFileOfTheSameNameInTheFontsFolderIsNeverTouched)
 {
-    std::string theirs = FontsFolder() + FileName(MONO + 2);
-    ASSERT_TRUE(WriteWholeFile(theirs, "somebody else's file"));
+    ASSERT_TRUE(WriteWholeFile(FontsFolder() + FileName(MONO + 2), "somebody else's file"));
     fontsBefore = FolderListing(FontsFolder());
-
     EXPECT_EQ(0, InstallWith(IDC_INSTALL_COPY, Record(MONO + 2)));
     EXPECT_STREQ("File exist!", installMessage);
     EXPECT_EQ(1, targetExists);
-    EXPECT_EQ("somebody else's file", ReadWholeFile(theirs));
+    EXPECT_EQ("somebody else's file", Copy(MONO + 2));
     ExpectUntouched(MONO + 2);
 }
 
 /* ---- where the value and the file go ---- */
 
-/* The prefix's 32-bit view has only the first key, so the second one is a key of
- * the test's own. */
-TEST_F(Install, TheSecondFontListKeyServesWhenTheFirstDoesNotOpen)
+/* Without either font-list key nothing is installed; the second key serves when the
+ * first does not open (the prefix's 32-bit view has only the first, so the second is
+ * one of our own). */
+TEST_F(Install, TheSecondFontListKeyServesWhenTheFirstDoesNotOpenAndWithoutEitherNothingIsInstalled)
 {
     const char secondKey[] = "Software\\Zenvrix Tests\\Fonts";
-    struct KeyOfTheTest {
-        ~KeyOfTheTest()
-        {
-            RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Zenvrix Tests\\Fonts");
-            RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Zenvrix Tests");
-        }
-    } removeAtTheEnd;
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, secondKey, 0, NULL, 0,
-                                             KEY_ALL_ACCESS, NULL, &key, NULL));
-    RegCloseKey(key);
     strcpy(fontKeyNt, "Software\\Zenvrix Tests\\No Such Fonts");
     strcpy(fontKey, secondKey);
-    EXPECT_EQ(1, InstallWith(IDC_INSTALL_COPY, Record(SANS)));
-    EXPECT_EQ(FileName(SANS), RegistryValue(secondKey, ValueName(SANS)));
-    EXPECT_EQ(ValueLineAsRegPrintsIt(ValueName(SANS), FileName(SANS)),
-              RegistryValueSeenFromOutside(secondKey, ValueName(SANS)));
-    EXPECT_EQ(ntValuesBefore, RegistryValues(kFontKeyNt));
-}
-
-TEST_F(Install, WithoutAnyFontListKeyNothingIsInstalled)
-{
-    strcpy(fontKeyNt, "Software\\Zenvrix Tests\\No Such Fonts");
-    strcpy(fontKey, "Software\\Zenvrix Tests\\No Such Fonts Either");
     for (int mode = IDC_INSTALL_COPY; mode <= IDC_INSTALL_NOCOPY; mode++) {
         EXPECT_EQ(0, InstallWith(mode, Record(SANS + 1)));
         EXPECT_STREQ("Not installed!", installMessage);
         ExpectUntouched(SANS + 1);
     }
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, secondKey, 0, NULL, 0,
+                                             KEY_ALL_ACCESS, NULL, &key, NULL));
+    RegCloseKey(key);
+    EXPECT_EQ(1, InstallWith(IDC_INSTALL_COPY, Record(SANS)));
+    EXPECT_EQ(FileName(SANS), RegistryValue(secondKey, ValueName(SANS)));
+    EXPECT_EQ(FileName(SANS), RegistryValueSeenFromOutside(secondKey, ValueName(SANS)));
+    EXPECT_EQ(ntValuesBefore, RegistryValues(kFontKeyNt));
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, secondKey);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Zenvrix Tests");
 }
 
-TEST_F(Install, WithoutAFontsFolderTheCopyGoesToTheSystemFolder)
+/* The copy goes to <windows>\Fonts when that folder exists, else to the system folder. */
+TEST_F(Install, TheCopyGoesToTheWindowsFontsFolderOrElseToTheSystemFolder)
 {
-    std::string windows = TempTestDir("ZvInstWindows");
-    std::string system = TempTestDir("ZvInstSystem");
-    extraFolders.push_back(system);
-    snprintf(windowsDirectory, sizeof windowsDirectory, "%s",
-             windows.substr(0, windows.size() - 1).c_str());
-    snprintf(systemDirectory, sizeof systemDirectory, "%s",
-             system.substr(0, system.size() - 1).c_str());
-
-    ASSERT_EQ(1, InstallWith(IDC_INSTALL_COPY, Record(SANS + 2)));
-    EXPECT_TRUE(FileExists(system + FileName(SANS + 2)));
-    EXPECT_FALSE(FileExists(windows + "Fonts"));
-    EXPECT_EQ(fontsBefore, FolderListing(FontsFolder()));
-    EXPECT_EQ(FileName(SANS + 2), RegistryValue(kFontKeyNt, ValueName(SANS + 2)));
-    RemoveFontResourceA((system + FileName(SANS + 2)).c_str());
-}
-
-TEST_F(Install, WithAFontsFolderUnderTheWindowsFolderTheCopyGoesThere)
-{
-    std::string windows = TempTestDir("ZvInstWindows");
-    ASSERT_TRUE(CreateDirectoryA((windows + "Fonts").c_str(), NULL));
-    extraFolders.push_back(windows + "Fonts\\");
-    snprintf(windowsDirectory, sizeof windowsDirectory, "%s",
-             windows.substr(0, windows.size() - 1).c_str());
-
-    ASSERT_EQ(1, InstallWith(IDC_INSTALL_COPY, Record(SANS + 3)));
-    EXPECT_TRUE(FileExists(windows + "Fonts\\" + FileName(SANS + 3)));
-    EXPECT_EQ(fontsBefore, FolderListing(FontsFolder()));
-    RemoveFontResourceA((windows + "Fonts\\" + FileName(SANS + 3)).c_str());
+    for (bool withFonts : {false, true}) {
+        SCOPED_TRACE(withFonts ? "with a Fonts folder" : "without a Fonts folder");
+        int index = withFonts ? SANS + 3 : SANS + 2;
+        std::string windows = TempTestDir(withFonts ? "ZvInstWindowsF" : "ZvInstWindows");
+        std::string system = TempTestDir(withFonts ? "ZvInstSystemF" : "ZvInstSystem");
+        ASSERT_TRUE(!withFonts || CreateDirectoryA((windows + "Fonts").c_str(), NULL));
+        std::string target = (withFonts ? windows + "Fonts\\" : system) + FileName(index);
+        snprintf(windowsDirectory, sizeof windowsDirectory, "%.*s", (int)windows.size() - 1, windows.c_str());
+        snprintf(systemDirectory, sizeof systemDirectory, "%.*s", (int)system.size() - 1, system.c_str());
+        ASSERT_EQ(1, InstallWith(IDC_INSTALL_COPY, Record(index)));
+        EXPECT_TRUE(FileExists(target));
+        EXPECT_EQ(withFonts, FileExists(windows + "Fonts"));
+        EXPECT_FALSE(FileExists((withFonts ? system : windows + "Fonts\\") + FileName(index)));
+        EXPECT_EQ(fontsBefore, FolderListing(FontsFolder()));
+        EXPECT_EQ(FileName(index), RegistryValue(kFontKeyNt, ValueName(index)));
+        RemoveFontResourceA(target.c_str());
+    }
 }
 
 /* ---- failures leave nothing behind ---- */
@@ -284,10 +194,7 @@ struct FaultCase {
     const char *message;
 };
 
-void PrintTo(const FaultCase &fault, std::ostream *out)
-{
-    *out << fault.name;
-}
+void PrintTo(const FaultCase &fault, std::ostream *out) { *out << fault.name; }
 
 class InstallFault : public Install, public ::testing::WithParamInterface<FaultCase> {};
 
@@ -301,22 +208,17 @@ TEST_P(InstallFault, LeavesTheFontsFolderAndTheRegistryAsTheyWereAndARetrySuccee
     EXPECT_EQ(0, targetExists);
     ExpectUntouched(SERIF + 1);
 
-    /* Nothing partial stands in the way of the next attempt. */
     ClearFaults();
-    EXPECT_EQ(1, InstallWith(fault.mode, Record(SERIF + 1)));
+    EXPECT_EQ(1, InstallWith(fault.mode, Record(SERIF + 1))) << "something partial was left";
     EXPECT_STREQ("", installMessage);
-    if (fault.mode == IDC_INSTALL_COPY) {
-        EXPECT_TRUE(ReadWholeFile(FontsFolder() + FileName(SERIF + 1)) ==
-                    ReadWholeFile(TestFontFolder(kPrefix) + FileName(SERIF + 1)));
-    }
+    EXPECT_TRUE(fault.mode != IDC_INSTALL_COPY || Copy(SERIF + 1) == Source(SERIF + 1));
 }
 
 const FaultCase kFaults[] = {
     {"RegistryWriteInCopyMode", FAULT_REG_SET_VALUE, IDC_INSTALL_COPY, "Not installed!"},
     {"RegistryWriteWithoutCopy", FAULT_REG_SET_VALUE, IDC_INSTALL_NOCOPY, "Not installed!"},
     {"AddFontResourceInCopyMode", FAULT_ADD_FONT_RESOURCE, IDC_INSTALL_COPY, "Not installed!"},
-    {"AddFontResourceWithoutCopy", FAULT_ADD_FONT_RESOURCE, IDC_INSTALL_NOCOPY,
-     "Not installed!"},
+    {"AddFontResourceWithoutCopy", FAULT_ADD_FONT_RESOURCE, IDC_INSTALL_NOCOPY, "Not installed!"},
     {"ShortReadOfTheSource", FAULT_FILE_READ, IDC_INSTALL_COPY, "Can't copy file!"},
     {"ShortWriteOfTheCopy", FAULT_FILE_WRITE, IDC_INSTALL_COPY, "Can't copy file!"},
     {"NoMemoryForTheCopy", FAULT_GLOBAL_ALLOC, IDC_INSTALL_COPY, "Can't copy file!"},
@@ -334,65 +236,53 @@ protected:
     void SetUp() override
     {
         ClearFaults();
-        source = TestFontFolder(kPrefix) + FileName(MONO);
         ASSERT_TRUE(FileExists(source));
-        folder = TempTestDir("ZvInstCopy");
-        target = folder + "copy.ttf";
     }
     void TearDown() override { ClearFaults(); }
-    std::string source, folder, target;
+    const std::string source = TestFontFolder("ZvInst") + TestFileName("ZvInst", MONO);
+    const std::string folder = TempTestDir("ZvInstCopy"), target = folder + "copy.ttf";
+    int Copy(const std::string &from) { return CopyFontFile(from.c_str(), target.c_str()); }
 };
 
-TEST_F(CopyFont, CopiesEveryByteAndLeavesNothingElseInTheFolder)
+TEST_F(CopyFont, CopiesEveryByteOrRefusesAnExistingTargetLeavingItAsItWas)
 {
-    EXPECT_EQ(1, CopyFontFile(source.c_str(), target.c_str()));
+    EXPECT_EQ(1, Copy(source));
     EXPECT_EQ(0, targetExists);
     EXPECT_TRUE(ReadWholeFile(target) == ReadWholeFile(source));
-    EXPECT_EQ(1u, FolderListing(folder).size());
-}
-
-TEST_F(CopyFont, RefusesAnExistingTargetAndLeavesItAsItWas)
-{
     ASSERT_TRUE(WriteWholeFile(target, "keep"));
-    EXPECT_EQ(0, CopyFontFile(source.c_str(), target.c_str()));
+    EXPECT_EQ(0, Copy(source));
     EXPECT_EQ(1, targetExists);
     EXPECT_EQ("keep", ReadWholeFile(target));
     EXPECT_EQ(1u, FolderListing(folder).size());
 }
 
-TEST_F(CopyFont, AMissingSourceCreatesNoTarget)
+TEST_F(CopyFont, AMissingSourceOrAReadOrWriteThatStopsLeavesNoFile)
 {
     targetExists = 1;
-    EXPECT_EQ(0, CopyFontFile((folder + "missing.ttf").c_str(), target.c_str()));
+    EXPECT_EQ(0, Copy(folder + "missing.ttf"));
     EXPECT_EQ(0, targetExists);
     EXPECT_TRUE(FolderListing(folder).empty());
-}
-
-TEST_F(CopyFont, AReadOrWriteThatStopsHalfWayLeavesNoPartialFile)
-{
-    const FaultPoint points[] = {FAULT_FILE_READ, FAULT_FILE_WRITE, FAULT_GLOBAL_ALLOC};
-    for (FaultPoint point : points) {
+    for (FaultPoint point : {FAULT_FILE_READ, FAULT_FILE_WRITE, FAULT_GLOBAL_ALLOC}) {
         SetFault(point, 0, 1);
-        EXPECT_EQ(0, CopyFontFile(source.c_str(), target.c_str())) << "fault " << point;
+        EXPECT_EQ(0, Copy(source)) << "fault " << point;
         EXPECT_EQ(0, targetExists);
         EXPECT_TRUE(FolderListing(folder).empty()) << "fault " << point;
         ClearFaults();
     }
-    /* A failing read or write that moves nothing at all is a failure too. */
+    /* A failing write that moves nothing at all is a failure too. */
+    ASSERT_TRUE(WriteWholeFile(folder + "tiny.bin", "x"));
     SetFault(FAULT_FILE_WRITE, 0, 1);
-    std::string tiny = folder + "tiny.bin";
-    ASSERT_TRUE(WriteWholeFile(tiny, "x"));
-    EXPECT_EQ(0, CopyFontFile(tiny.c_str(), target.c_str()));
+    EXPECT_EQ(0, Copy(folder + "tiny.bin"));
     EXPECT_FALSE(FileExists(target));
 }
 
 /* ---- the WM_FONTCHANGE broadcast ---- */
 
 /* A sentinel Catalogue: a rescan (of the installed fonts) would replace it. */
-void PutSentinelCatalogue(void)
+void PutSentinelCatalogue(const FontRecord &like)
 {
     settings.sourceIsDirectory = 0;
-    FontRecord sentinel = Record(SANS);
+    FontRecord sentinel = like;
     strcpy(sentinel.fullFontName, "sentinel");
     FillList(&catalogue, std::vector<FontRecord>(1, sentinel));
     FillList(&displayList, std::vector<FontRecord>(1, sentinel));
@@ -403,30 +293,23 @@ bool SentinelCatalogueKept(void)
     return catalogue.count == 1 && strcmp(catalogue.records[0]->fullFontName, "sentinel") == 0;
 }
 
-TEST_F(Install, OurOwnBroadcastReachesTheMainWindowAtOnceWithoutARescan)
+TEST_F(Install, OurOwnBroadcastReachesTheMainWindowAtOnceWithoutARescanAndNotAfterAFailure)
 {
-    PutSentinelCatalogue();
-    FontChangeCounter changes;
-    int result = InstallWith(IDC_INSTALL_COPY, Record(SERIF + 2));
-    int seenDuringInstall = changes.seen();
-    PumpMessages();
-
-    EXPECT_EQ(1, result);
-    EXPECT_EQ(1, seenDuringInstall) << "the main window must hear it before InstallFont returns";
-    EXPECT_EQ(1, changes.seen());
-    EXPECT_EQ(1, changes.ownFlag());
-    EXPECT_EQ(0, shell.ownFontChange);
-    EXPECT_TRUE(SentinelCatalogueKept());
-}
-
-TEST_F(Install, NoBroadcastAfterAFailure)
-{
-    PutSentinelCatalogue();
+    PutSentinelCatalogue(Record(SANS));
     FontChangeCounter changes;
     SetFault(FAULT_REG_SET_VALUE, 0, 1);
     EXPECT_EQ(0, InstallWith(IDC_INSTALL_COPY, Record(SERIF + 2)));
     PumpMessages();
-    EXPECT_EQ(0, changes.seen());
+    EXPECT_EQ(0, changes.seen()) << "a failed install is not announced";
+    ClearFaults();
+
+    EXPECT_EQ(1, InstallWith(IDC_INSTALL_COPY, Record(SERIF + 2)));
+    EXPECT_EQ(1, changes.seen()) << "the main window must hear it before InstallFont returns";
+    PumpMessages();
+    EXPECT_EQ(1, changes.seen());
+    EXPECT_EQ(1, changes.ownFlag());
+    EXPECT_EQ(0, shell.ownFontChange);
+    EXPECT_TRUE(SentinelCatalogueKept());
 }
 
 /* Another program's broadcast, sent from a thread of its own. */
@@ -437,42 +320,27 @@ DWORD WINAPI BroadcastFromElsewhere(void *)
     return 0;
 }
 
-/* Pumps this thread's messages until the handle is signalled (at most 20 s). */
-bool PumpUntil(HANDLE handle)
-{
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < 20000) {
-        DWORD wait = MsgWaitForMultipleObjects(1, &handle, FALSE, 100, QS_ALLINPUT);
-        if (wait == WAIT_OBJECT_0)
-            return true;
-        PumpMessages();
-    }
-    return false;
-}
-
 TEST_F(Install, AFontChangeFromAnotherProgramRescans)
 {
-    PutSentinelCatalogue();
+    PutSentinelCatalogue(Record(SANS));
     HANDLE thread = CreateThread(NULL, 0, BroadcastFromElsewhere, NULL, 0, NULL);
     ASSERT_NE((HANDLE)NULL, thread);
-    EXPECT_TRUE(PumpUntil(thread));
+    bool ended = false;
+    for (DWORD start = GetTickCount(); !ended && GetTickCount() - start < 20000; PumpMessages())
+        ended = MsgWaitForMultipleObjects(1, &thread, FALSE, 100, QS_ALLINPUT) == WAIT_OBJECT_0;
+    EXPECT_TRUE(ended);
     CloseHandle(thread);
     EXPECT_FALSE(SentinelCatalogueKept());
     EXPECT_GT(catalogue.count, 1) << "the installed fonts are shown again";
 }
 
-/* A top-level window whose thread does not answer messages for a while. */
-struct HungWindow {
-    HANDLE ready;
-    HANDLE release;
-    int fontChanges;
-};
-HungWindow hung;
+/* A top-level window whose thread does not answer messages until released (6 s). */
+HANDLE hungReady, hungRelease;
+int hungFontChanges;
 
 LRESULT CALLBACK HungWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_FONTCHANGE)
-        hung.fontChanges++;
+    hungFontChanges += message == WM_FONTCHANGE;
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -486,16 +354,12 @@ DWORD WINAPI HungThread(void *)
     RegisterClassA(&windowClass);
     HWND window = CreateWindowExA(0, "ZvInstHung", "hung", WS_OVERLAPPED, 0, 0, 50, 50, NULL,
                                   NULL, GetModuleHandleA(NULL), NULL);
-    SetEvent(hung.ready);
-    /* Busy elsewhere: no message is looked at until released, or for 6 s. */
-    WaitForSingleObject(hung.release, 6000);
+    SetEvent(hungReady);
+    WaitForSingleObject(hungRelease, 6000);
     MSG message;
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < 500) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 500; Sleep(10))
         while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE))
             DispatchMessageA(&message);
-        Sleep(10);
-    }
     DestroyWindow(window);
     UnregisterClassA("ZvInstHung", GetModuleHandleA(NULL));
     return 0;
@@ -503,27 +367,24 @@ DWORD WINAPI HungThread(void *)
 
 TEST_F(Install, AHungWindowElsewhereDoesNotHoldUpTheInstall)
 {
-    hung.ready = CreateEventA(NULL, TRUE, FALSE, NULL);
-    hung.release = CreateEventA(NULL, TRUE, FALSE, NULL);
-    hung.fontChanges = 0;
+    hungReady = CreateEventA(NULL, TRUE, FALSE, NULL);
+    hungRelease = CreateEventA(NULL, TRUE, FALSE, NULL);
+    hungFontChanges = 0;
     HANDLE thread = CreateThread(NULL, 0, HungThread, NULL, 0, NULL);
     ASSERT_NE((HANDLE)NULL, thread);
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(hung.ready, 10000));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(hungReady, 10000));
 
     DWORD start = GetTickCount();
     EXPECT_EQ(1, InstallWith(IDC_INSTALL_COPY, Record(SERIF + 3)));
-    DWORD took = GetTickCount() - start;
-    EXPECT_LT(took, 3000u) << "InstallFont waited for the hung window";
+    EXPECT_LT(GetTickCount() - start, 3000u) << "InstallFont waited for the hung window";
 
-    SetEvent(hung.release);
+    SetEvent(hungRelease);
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 15000));
-    EXPECT_EQ(1, hung.fontChanges) << "the hung window hears the change once it answers";
+    EXPECT_EQ(1, hungFontChanges) << "the hung window hears the change once it answers";
     CloseHandle(thread);
-    CloseHandle(hung.ready);
-    CloseHandle(hung.release);
+    CloseHandle(hungReady);
+    CloseHandle(hungRelease);
 }
-
-/* ---- the options ---- */
 
 TEST(InstallOptions, StartAsCopyAndSelectedFont)
 {

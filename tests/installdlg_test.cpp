@@ -7,12 +7,6 @@
 
 #include <string.h>
 
-#include "app/faults.h"
-#include "app/settings.h"
-#include "app/shell.h"
-#include "catalogue/fontlist.h"
-#include "harness.h"
-#include "install/install.h"
 #include "install_support.h"
 #include "render/layout.h"
 #include "resources/resource.h"
@@ -23,61 +17,14 @@ namespace {
 
 const char kPrefix[] = "ZvDial";
 
-std::string FileName(int index) { return TestFileName(kPrefix, index); }
-std::string FullName(int index) { return TestFullName(kPrefix, index); }
-std::string ValueName(int index) { return FullName(index) + " (TrueType)"; }
-FontRecord Record(int index) { return TestRecord(kPrefix, index); }
-
-std::vector<FontRecord> Records(int first, int count)
-{
-    std::vector<FontRecord> records;
-    for (int i = first; i < first + count; i++)
-        records.push_back(Record(i));
-    return records;
-}
-
-bool Listed(int index)
-{
-    HDC dc = GetDC(NULL);
-    int listed = IsFontInstalled(dc, FullName(index).c_str());
-    ReleaseDC(NULL, dc);
-    return listed == 1;
-}
-
-/* What the failure box says about one font. */
-std::string Failure(const std::string &reason, int index)
-{
-    return reason + "\nFont " + FullName(index) + " will be not installed";
-}
-
-/* The real program shows a folder of test fonts; the prefix holds none of them
- * before and after each test. */
-class InstallDialog : public ::testing::Test {
+/* The real program shows a folder of test fonts. */
+class InstallDialog : public ProgramWithTestFonts {
 protected:
-    void SetUp() override
-    {
-        ClearFaults();
-        ASSERT_NE("", TestFontFolder(kPrefix)) << "the DejaVu fonts are missing";
-        RemoveTestFonts(kPrefix);
-        ScriptBegin();
-        ASSERT_EQ(1, StartZenvrix());
-        ASSERT_EQ("", ScriptEnd());
-        ScriptBegin();
-        fontsBefore = FolderListing(FontsFolder());
-        valuesBefore = RegistryValues(kFontKeyNt);
-    }
-    void TearDown() override
-    {
-        EXPECT_EQ("", ScriptEnd());
-        EXPECT_EQ(0, Watchdog::Fired()) << "a dialog was left open";
-        ClearFaults();
-        RemoveTestFonts(kPrefix);
-        StopZenvrix();
-    }
+    InstallDialog() : ProgramWithTestFonts(kPrefix) {}
 
     /* The lists as a scan of the test folder and the style selection leave them. */
     void ShowFolder(const std::vector<FontRecord> &all, const std::vector<FontRecord> &shown,
-                    int selected)
+                    int selected = 0)
     {
         settings.sourceIsDirectory = 1;
         settings.directoryChosen = 1;
@@ -87,6 +34,9 @@ protected:
         FillList(&displayList, shown);
         shell.selectedFont = selected;
     }
+    void ShowOnly(const FontRecord &record) { ShowFolder({record}, {record}); }
+    /* A family's four files, the first of them shown and selected. */
+    void ShowFamily(int first) { ShowFolder(Records(first, 4), Records(first, 1)); }
 
     /* What the double-click on a folder's font does after its hit test. */
     INT_PTR OpenInstallDialog(void)
@@ -106,25 +56,28 @@ protected:
         return path;
     }
 
-    std::map<std::string, DWORD> fontsBefore;
-    std::map<std::string, std::string> valuesBefore;
+    /* What the failure box says about one font. */
+    std::string Failure(const std::string &reason, int index)
+    {
+        return reason + "\nFont " + FullName(index) + " will be not installed";
+    }
 };
 
 DialogStep InstallBox(int press) { return Dialog("Install Font", press); }
 
+const int kOptions[] = {IDC_INSTALL_COPY, IDC_INSTALL_NOCOPY, IDC_SCOPE_SELECTED,
+                        IDC_SCOPE_STYLES, IDC_SCOPE_DIRECTORY};
+
+/* The install dialog with one mode and one scope chosen. */
 DialogStep Choose(int mode, int scope, int press)
 {
     DialogStep step = InstallBox(press);
-    const int modes[] = {IDC_INSTALL_COPY, IDC_INSTALL_NOCOPY};
-    const int scopes[] = {IDC_SCOPE_SELECTED, IDC_SCOPE_STYLES, IDC_SCOPE_DIRECTORY};
-    for (int id : modes)
-        step = Check(step, id, id == mode);
-    for (int id : scopes)
-        step = Check(step, id, id == scope);
+    for (int id : kOptions)
+        step = Check(step, id, id == mode || id == scope);
     return step;
 }
 
-/* Reads which radio buttons are on when the dialog opens. */
+/* Reads the font's path and name and which options are on when the dialog opens. */
 struct Shown {
     std::string path, name;
     std::vector<int> on;
@@ -135,9 +88,7 @@ DialogStep Observe(DialogStep step, Shown *shown)
     return Inspect(step, [shown](HWND dialog) {
         shown->path = ControlText(dialog, IDC_INSTALL_PATH);
         shown->name = ControlText(dialog, IDC_INSTALL_NAME);
-        const int ids[] = {IDC_INSTALL_COPY, IDC_INSTALL_NOCOPY, IDC_SCOPE_SELECTED,
-                           IDC_SCOPE_STYLES, IDC_SCOPE_DIRECTORY};
-        for (int id : ids)
+        for (int id : kOptions)
             if (IsDlgButtonChecked(dialog, id) == BST_CHECKED)
                 shown->on.push_back(id);
     });
@@ -145,47 +96,33 @@ DialogStep Observe(DialogStep step, Shown *shown)
 
 /* ---- the dialog and its options ---- */
 
-TEST_F(InstallDialog, ShowsTheSelectedFontsPathAndFullNameWithTheDefaultOptions)
+TEST_F(InstallDialog, ShowsTheSelectedFontAndItsOptionsChangeOnlyWithOk)
 {
-    ShowFolder(Records(MONO, 4), Records(MONO + 1, 1), 0);
-    Shown shown;
-    ScriptExpect(Observe(InstallBox(IDCANCEL), &shown));
+    ShowFolder(Records(MONO, 4), Records(MONO + 1, 1));
+    Shown first, afterCancel, afterOk;
+    ScriptExpect(Observe(Choose(IDC_INSTALL_NOCOPY, IDC_SCOPE_DIRECTORY, IDCANCEL), &first));
     EXPECT_EQ(0, OpenInstallDialog());
-    EXPECT_EQ(TestFontFolder(kPrefix) + FileName(MONO + 1), shown.path);
-    EXPECT_EQ(FullName(MONO + 1), shown.name);
-    EXPECT_EQ(std::vector<int>({IDC_INSTALL_COPY, IDC_SCOPE_SELECTED}), shown.on);
-    EXPECT_EQ(fontsBefore, FolderListing(FontsFolder()));
-    EXPECT_EQ(valuesBefore, RegistryValues(kFontKeyNt));
-}
-
-TEST_F(InstallDialog, OptionsChangeOnlyWhenTheDialogIsConfirmedWithOk)
-{
-    ShowFolder(Records(MONO, 4), Records(MONO, 1), 0);
-
-    ScriptExpect(Choose(IDC_INSTALL_NOCOPY, IDC_SCOPE_DIRECTORY, IDCANCEL));
-    EXPECT_EQ(0, OpenInstallDialog());
+    EXPECT_EQ(TestFontFolder(kPrefix) + FileName(MONO + 1), first.path);
+    EXPECT_EQ(FullName(MONO + 1), first.name);
+    EXPECT_EQ(std::vector<int>({IDC_INSTALL_COPY, IDC_SCOPE_SELECTED}), first.on);
     EXPECT_EQ(IDC_INSTALL_COPY, installMode);
     EXPECT_EQ(IDC_SCOPE_SELECTED, installScope);
-    EXPECT_EQ(valuesBefore, RegistryValues(kFontKeyNt)) << "Cancel installs nothing";
+    EXPECT_EQ(ntValuesBefore, RegistryValues(kFontKeyNt)) << "Cancel installs nothing";
 
-    Shown afterCancel;
     ScriptExpect(Observe(Choose(IDC_INSTALL_NOCOPY, IDC_SCOPE_SELECTED, IDOK), &afterCancel));
     EXPECT_EQ(1, OpenInstallDialog());
-    EXPECT_EQ(std::vector<int>({IDC_INSTALL_COPY, IDC_SCOPE_SELECTED}), afterCancel.on);
+    EXPECT_EQ(first.on, afterCancel.on);
     EXPECT_EQ(IDC_INSTALL_NOCOPY, installMode);
     EXPECT_EQ(IDC_SCOPE_SELECTED, installScope);
 
-    Shown afterOk;
     ScriptExpect(Observe(InstallBox(IDCANCEL), &afterOk));
     EXPECT_EQ(0, OpenInstallDialog());
     EXPECT_EQ(std::vector<int>({IDC_INSTALL_NOCOPY, IDC_SCOPE_SELECTED}), afterOk.on);
-    EXPECT_EQ("", ScriptEnd());
-    ScriptBegin();
 
     /* The OK installed the selected font in place, and nothing else. */
-    EXPECT_EQ(std::string(Record(MONO).filePath), RegistryValue(kFontKeyNt, ValueName(MONO)));
+    EXPECT_EQ(Record(MONO + 1).filePath, RegistryValue(kFontKeyNt, ValueName(MONO + 1)));
     EXPECT_EQ(fontsBefore, FolderListing(FontsFolder()));
-    EXPECT_FALSE(Listed(MONO + 1));
+    EXPECT_FALSE(Listed(MONO));
 }
 
 TEST_F(InstallDialog, WithoutASelectedFontItEndsAtOnceAndChangesNothing)
@@ -193,20 +130,18 @@ TEST_F(InstallDialog, WithoutASelectedFontItEndsAtOnceAndChangesNothing)
     ShowFolder(Records(MONO, 4), Records(MONO, 1), 1); /* past the end of the DisplayList */
     EXPECT_EQ(0, OpenInstallDialog());
     EXPECT_EQ(IDC_INSTALL_COPY, installMode);
-    EXPECT_EQ(valuesBefore, RegistryValues(kFontKeyNt));
+    EXPECT_EQ(ntValuesBefore, RegistryValues(kFontKeyNt));
 }
 
 /* ---- the selected font ---- */
 
-TEST_F(InstallDialog, TheSelectedFontIsInstalledWithoutAMessageAndTheListsAreNotRescanned)
+TEST_F(InstallDialog, TheSelectedFontIsInstalledSilentlyWithoutRescanThenSaysAlreadyInstalled)
 {
-    ShowFolder(Records(MONO, 4), Records(MONO, 1), 0);
-    FontRecord **catalogueBefore = catalogue.records;
-    FontRecord **displayBefore = displayList.records;
+    ShowFamily(MONO);
+    FontRecord **catalogueBefore = catalogue.records, **displayBefore = displayList.records;
     FontChangeCounter changes;
     ScriptExpect(InstallBox(IDOK));
     EXPECT_EQ(1, OpenInstallDialog());
-
     EXPECT_EQ(FileName(MONO), RegistryValue(kFontKeyNt, ValueName(MONO)));
     EXPECT_TRUE(FileExists(FontsFolder() + FileName(MONO)));
     EXPECT_TRUE(Listed(MONO));
@@ -216,19 +151,18 @@ TEST_F(InstallDialog, TheSelectedFontIsInstalledWithoutAMessageAndTheListsAreNot
     EXPECT_EQ(4, catalogue.count);
     EXPECT_EQ(displayBefore, displayList.records);
     EXPECT_EQ(1, displayList.count);
+
+    ScriptExpect(InstallBox(IDOK));
+    ScriptExpect(Box(Failure("Font '" + FullName(MONO) + "' already installed!", MONO)));
+    EXPECT_EQ(1, OpenInstallDialog());
 }
 
 TEST_F(InstallDialog, ADoubleClickOnAFolderFontOpensTheDialogForThatFontAndRedrawsWithoutRescan)
 {
-    std::vector<FontRecord> shown;
-    shown.push_back(Record(SANS));
-    shown.push_back(Record(MONO));
-    shown.push_back(Record(SERIF));
-    ShowFolder(Records(SANS, TEST_FONT_COUNT), shown, 0);
+    ShowFolder(Records(SANS, TEST_FONT_COUNT), {Record(SANS), Record(MONO), Record(SERIF)});
     SendMessageA(mainWindow, UM_REFRESH, 0, 0);
     ASSERT_EQ(1, pageLayout.valid);
-    FontRecord **catalogueBefore = catalogue.records;
-    FontRecord **displayBefore = displayList.records;
+    FontRecord **catalogueBefore = catalogue.records, **displayBefore = displayList.records;
 
     /* The middle of the second cell of the first row. */
     int x = (int)(pageLayout.originX + 1.5 * pageLayout.cellWidth);
@@ -239,9 +173,6 @@ TEST_F(InstallDialog, ADoubleClickOnAFolderFontOpensTheDialogForThatFontAndRedra
         Watchdog watchdog(20000);
         SendMessageA(clientWindow, WM_LBUTTONDBLCLK, 0, MAKELPARAM(x, y));
     }
-    EXPECT_EQ("", ScriptEnd());
-    ScriptBegin();
-
     EXPECT_EQ(1, shell.selectedFont);
     EXPECT_EQ(FullName(MONO), seen.name);
     EXPECT_EQ(FileName(MONO), RegistryValue(kFontKeyNt, ValueName(MONO)));
@@ -250,30 +181,17 @@ TEST_F(InstallDialog, ADoubleClickOnAFolderFontOpensTheDialogForThatFontAndRedra
     EXPECT_EQ(3, displayList.count);
 }
 
-TEST_F(InstallDialog, AFontTheSystemListsGivesTheAlreadyInstalledBox)
-{
-    ShowFolder(Records(MONO, 4), Records(MONO, 1), 0);
-    FontRecord record = Record(MONO);
-    installMode = IDC_INSTALL_COPY;
-    ASSERT_EQ(1, InstallFont(&record));
-
-    ScriptExpect(InstallBox(IDOK));
-    ScriptExpect(Box(Failure("Font '" + FullName(MONO) + "' already installed!", MONO)));
-    EXPECT_EQ(1, OpenInstallDialog());
-}
-
 TEST_F(InstallDialog, AFileOfTheSameNameGivesTheFileExistBoxAndStaysAsItWas)
 {
-    ShowFolder(Records(SERIF, 4), Records(SERIF, 1), 0);
+    ShowFamily(SERIF);
     std::string theirs = PlaceForeignFile(SERIF);
     std::map<std::string, DWORD> fontsWithTheirs = FolderListing(FontsFolder());
-
     ScriptExpect(InstallBox(IDOK));
     ScriptExpect(Box(Failure("File exist!", SERIF)));
     EXPECT_EQ(1, OpenInstallDialog());
     EXPECT_EQ("not ours", ReadWholeFile(theirs));
     EXPECT_EQ(fontsWithTheirs, FolderListing(FontsFolder()));
-    EXPECT_EQ(valuesBefore, RegistryValues(kFontKeyNt));
+    EXPECT_EQ(ntValuesBefore, RegistryValues(kFontKeyNt));
 }
 
 TEST_F(InstallDialog, TheFailureBoxIsCutTo299Characters)
@@ -284,11 +202,9 @@ TEST_F(InstallDialog, TheFailureBoxIsCutTo299Characters)
              TestFontFolder(kPrefix).c_str());
     std::string longName(290, 'n');
     strcpy(record.fullFontName, longName.c_str());
-    ShowFolder(std::vector<FontRecord>(1, record), std::vector<FontRecord>(1, record), 0);
-
-    std::string whole = "Can't copy file!\nFont " + longName + " will be not installed";
+    ShowOnly(record);
     ScriptExpect(InstallBox(IDOK));
-    ScriptExpect(Box(whole.substr(0, 299)));
+    ScriptExpect(Box(("Can't copy file!\nFont " + longName + " will be not installed").substr(0, 299)));
     EXPECT_EQ(1, OpenInstallDialog());
     EXPECT_EQ(fontsBefore, FolderListing(FontsFolder()));
 }
@@ -298,14 +214,9 @@ TEST_F(InstallDialog, TheFailureBoxIsCutTo299Characters)
 TEST_F(InstallDialog, AllStylesInstallsTheFamilysCatalogueEntriesInOrderAskingAfterEachFailure)
 {
     /* The DisplayList shows one entry per family; the Catalogue holds every file. */
-    std::vector<FontRecord> all = Records(MONO, 8);
-    std::vector<FontRecord> shown;
-    shown.push_back(Record(MONO + 2));
-    shown.push_back(Record(SERIF));
-    ShowFolder(all, shown, 0);
+    ShowFolder(Records(MONO, 8), {Record(MONO + 2), Record(SERIF)});
     PlaceForeignFile(MONO + 1);
     PlaceForeignFile(MONO + 3);
-
     ScriptExpect(Choose(IDC_INSTALL_COPY, IDC_SCOPE_STYLES, IDOK));
     /* A repaint while the box is open must not move the walk. */
     ScriptExpect(Inspect(Box(Failure("File exist!", MONO + 1)), [](HWND) {
@@ -315,10 +226,8 @@ TEST_F(InstallDialog, AllStylesInstallsTheFamilysCatalogueEntriesInOrderAskingAf
     ScriptExpect(Box(Failure("File exist!", MONO + 3)));
     EXPECT_EQ(1, OpenInstallDialog());
 
-    EXPECT_EQ(FileName(MONO), RegistryValue(kFontKeyNt, ValueName(MONO)));
-    EXPECT_EQ(FileName(MONO + 2), RegistryValue(kFontKeyNt, ValueName(MONO + 2)));
-    EXPECT_EQ("(none)", RegistryValue(kFontKeyNt, ValueName(MONO + 1)));
-    EXPECT_EQ("(none)", RegistryValue(kFontKeyNt, ValueName(MONO + 3)));
+    for (int i = MONO; i < MONO + 4; i++)
+        EXPECT_EQ(i % 2 ? "(none)" : FileName(i), RegistryValue(kFontKeyNt, ValueName(i)));
     EXPECT_EQ("not ours", ReadWholeFile(FontsFolder() + FileName(MONO + 1)));
     for (int i = SERIF; i < SERIF + 4; i++)
         EXPECT_FALSE(Listed(i)) << FullName(i);
@@ -327,14 +236,13 @@ TEST_F(InstallDialog, AllStylesInstallsTheFamilysCatalogueEntriesInOrderAskingAf
 
 TEST_F(InstallDialog, AllFontsFromTheDirectoryInstallsTheWholeCatalogueWhateverTheFilterHides)
 {
-    ShowFolder(Records(SANS, TEST_FONT_COUNT), Records(SERIF + 3, 1), 0);
+    ShowFolder(Records(SANS, TEST_FONT_COUNT), Records(SERIF + 3, 1));
     FontRecord **catalogueBefore = catalogue.records;
     FontChangeCounter changes;
     ScriptExpect(Choose(IDC_INSTALL_NOCOPY, IDC_SCOPE_DIRECTORY, IDOK));
     EXPECT_EQ(1, OpenInstallDialog());
-
     for (int i = 0; i < TEST_FONT_COUNT; i++) {
-        EXPECT_EQ(std::string(Record(i).filePath), RegistryValue(kFontKeyNt, ValueName(i)));
+        EXPECT_EQ(Record(i).filePath, RegistryValue(kFontKeyNt, ValueName(i)));
         EXPECT_TRUE(Listed(i)) << FullName(i);
     }
     EXPECT_EQ(fontsBefore, FolderListing(FontsFolder()));
@@ -344,9 +252,8 @@ TEST_F(InstallDialog, AllFontsFromTheDirectoryInstallsTheWholeCatalogueWhateverT
 
 TEST_F(InstallDialog, CancelInAWalkStopsItAndKeepsWhatWasInstalled)
 {
-    ShowFolder(Records(SERIF, 4), Records(SERIF, 1), 0);
+    ShowFamily(SERIF);
     PlaceForeignFile(SERIF + 1);
-
     ScriptExpect(Choose(IDC_INSTALL_COPY, IDC_SCOPE_STYLES, IDOK));
     ScriptExpect(Box(Failure("File exist!", SERIF + 1), "Error", IDCANCEL));
     EXPECT_EQ(1, OpenInstallDialog());
@@ -380,56 +287,53 @@ int CALLBACK EmptyTheCatalogue(const LOGFONTA *, const TEXTMETRICA *, DWORD, LPA
     return 1;
 }
 
+/* The Catalogue holds the twelve test fonts; Walk returns the entries visited. */
 class CatalogueWalk : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        FillList(&catalogue, Records(SANS, TEST_FONT_COUNT));
-        visited.clear();
+        std::vector<FontRecord> all;
+        for (int i = 0; i < TEST_FONT_COUNT; i++)
+            all.push_back(TestRecord(kPrefix, i));
+        FillList(&catalogue, all);
     }
     void TearDown() override { FreeFontList(&catalogue); }
+    std::vector<int> Walk(const std::string &face, LPARAM stopAt, int first, int last,
+                          FONTENUMPROCA visit = (FONTENUMPROCA)NoteVisit)
+    {
+        visited.clear();
+        EXPECT_EQ(1, ForEachCatalogueFont(face.empty() ? NULL : face.c_str(), visit, stopAt, first, last));
+        return visited;
+    }
 };
 
 TEST_F(CatalogueWalk, VisitsOnlyTheEntriesOfTheFaceNameCaseMattering)
 {
-    std::string mono = std::string(kPrefix) + " Sans Mono";
-    EXPECT_EQ(1, ForEachCatalogueFont(mono.c_str(), (FONTENUMPROCA)NoteVisit, -1, 0, 100));
-    EXPECT_EQ(std::vector<int>({MONO, MONO + 1, MONO + 2, MONO + 3}), visited);
-    visited.clear();
-    std::string upper = std::string(kPrefix) + " SANS MONO";
-    ForEachCatalogueFont(upper.c_str(), (FONTENUMPROCA)NoteVisit, -1, 0, 100);
-    EXPECT_TRUE(visited.empty());
+    EXPECT_EQ(std::vector<int>({MONO, MONO + 1, MONO + 2, MONO + 3}), Walk("ZvDial Sans Mono", -1, 0, 100));
+    EXPECT_TRUE(Walk("ZvDial SANS MONO", -1, 0, 100).empty());
 }
 
 TEST_F(CatalogueWalk, ClipsTheRangeAndStopsWhenTheVisitSaysSo)
 {
-    ForEachCatalogueFont(NULL, (FONTENUMPROCA)NoteVisit, -1, -5, 2);
-    EXPECT_EQ(std::vector<int>({0, 1, 2}), visited);
-    visited.clear();
-    ForEachCatalogueFont(NULL, (FONTENUMPROCA)NoteVisit, -1, 10, 1000);
-    EXPECT_EQ(std::vector<int>({10, 11}), visited);
-    visited.clear();
-    ForEachCatalogueFont(NULL, (FONTENUMPROCA)NoteVisit, 6, 0, 1000);
-    EXPECT_EQ(std::vector<int>({0, 1, 2, 3, 4, 5, 6}), visited);
+    EXPECT_EQ(std::vector<int>({0, 1, 2}), Walk("", -1, -5, 2));
+    EXPECT_EQ(std::vector<int>({10, 11}), Walk("", -1, 10, 1000));
+    EXPECT_EQ(std::vector<int>({0, 1, 2, 3, 4, 5, 6}), Walk("", 6, 0, 1000));
     EXPECT_EQ(6, cataloguePos);
 }
 
 TEST_F(CatalogueWalk, ACatalogueEmptiedDuringTheWalkEndsIt)
 {
-    EXPECT_EQ(1, ForEachCatalogueFont(NULL, (FONTENUMPROCA)EmptyTheCatalogue, 0, 0, 1000));
-    EXPECT_EQ(std::vector<int>({0}), visited);
+    EXPECT_EQ(std::vector<int>({0}), Walk("", 0, 0, 1000, (FONTENUMPROCA)EmptyTheCatalogue));
 }
 
 /* ---- Font Info ---- */
 
+HWND installDialogOfTest, infoDialogOfTest;
 struct InfoSeen {
     std::string text;
     HWND owner;
     bool installDialogOpenAfter;
-};
-HWND installDialogOfTest;
-HWND infoDialogOfTest;
-InfoSeen infoSeen;
+} infoSeen;
 
 /* Once the information box has gone, notes whether the install dialog is still
  * open, then cancels it. */
@@ -463,7 +367,7 @@ void ScriptFontInfo(bool byClose)
 
 TEST_F(InstallDialog, FontInfoListsTheSevenNamesAndLeavesTheInstallDialogOpen)
 {
-    ShowFolder(Records(MONO, 4), Records(MONO, 1), 0);
+    ShowFamily(MONO);
     ScriptFontInfo(false);
     EXPECT_EQ(0, OpenInstallDialog());
     EXPECT_EQ("Font Family: ZvDial Sans Mono\r\n"
@@ -476,51 +380,28 @@ TEST_F(InstallDialog, FontInfoListsTheSevenNamesAndLeavesTheInstallDialogOpen)
               infoSeen.text);
     EXPECT_EQ(mainWindow, infoSeen.owner);
     EXPECT_TRUE(infoSeen.installDialogOpenAfter);
-    EXPECT_EQ(valuesBefore, RegistryValues(kFontKeyNt)) << "Font Info installs nothing";
+    EXPECT_EQ(ntValuesBefore, RegistryValues(kFontKeyNt)) << "Font Info installs nothing";
 }
 
-TEST_F(InstallDialog, FontInfoEndsWithItsCloseBoxToo)
-{
-    FontRecord empty;
-    ZeroMemory(&empty, sizeof empty);
-    ShowFolder(std::vector<FontRecord>(1, empty), std::vector<FontRecord>(1, empty), 0);
-    ScriptFontInfo(true);
-    EXPECT_EQ(0, OpenInstallDialog());
-    EXPECT_EQ("Font Family: \r\nFont Subfamily: \r\nFull font name: \r\nVersion: \r\n"
-              "Font Identifier: \r\nCopyright: \r\nTrademark: \r\n",
-              infoSeen.text);
-    EXPECT_TRUE(infoSeen.installDialogOpenAfter);
-}
-
-TEST_F(InstallDialog, FontInfoCutsOverLongFieldsSoEveryLineKeepsItsEnd)
+TEST_F(InstallDialog, FontInfoCutsOverLongFieldsSoEveryLineKeepsItsEndAndClosesWithItsCloseBox)
 {
     FontRecord record;
     ZeroMemory(&record, sizeof record);
     memset(record.logFont.lfFaceName, 'f', sizeof record.logFont.lfFaceName - 1);
-    char *fields[] = {record.fontSubfamily, record.fullFontName, record.version,
-                      record.fontIdentifier, record.copyright, record.trademark};
-    for (char *field : fields)
+    for (char *field : {record.fontSubfamily, record.fullFontName, record.version,
+                        record.fontIdentifier, record.copyright, record.trademark})
         memset(field, 'x', 299);
-    ShowFolder(std::vector<FontRecord>(1, record), std::vector<FontRecord>(1, record), 0);
-    ScriptFontInfo(false);
+    ShowOnly(record);
+    ScriptFontInfo(true);
     EXPECT_EQ(0, OpenInstallDialog());
+    EXPECT_TRUE(infoSeen.installDialogOpenAfter);
 
-    const char *labels[] = {"Font Family: ", "Font Subfamily: ", "Full font name: ", "Version: ",
-                            "Font Identifier: ", "Copyright: ", "Trademark: "};
-    std::string text = infoSeen.text;
-    size_t at = 0;
-    for (int i = 0; i < 7; i++) {
-        size_t end = text.find("\r\n", at);
-        ASSERT_NE(std::string::npos, end) << "line " << i;
-        std::string line = text.substr(at, end - at);
-        EXPECT_EQ(0u, line.find(labels[i])) << line;
-        if (i == 0)
-            EXPECT_EQ(std::string(labels[0]) + std::string(31, 'f'), line);
-        else
-            EXPECT_EQ(299u, line.size() + 2) << "line " << i << " with its line break";
-        at = end + 2;
-    }
-    EXPECT_EQ(text.size(), at) << "seven lines and nothing more";
+    /* Each line: its label, then the field cut so that the line with its "\r\n" is 299. */
+    std::string expected = "Font Family: " + std::string(31, 'f') + "\r\n";
+    for (std::string label : {"Font Subfamily: ", "Full font name: ", "Version: ",
+                              "Font Identifier: ", "Copyright: ", "Trademark: "})
+        expected += label + std::string(297 - label.size(), 'x') + "\r\n";
+    EXPECT_EQ(expected, infoSeen.text);
 }
 
 } // namespace
