@@ -86,13 +86,20 @@ static int CloseListing(HANDLE find)
     return 1;
 }
 
-int CountFontFiles(const char *directory, int *count)
+/* The first entry of a folder's listing; INVALID_HANDLE_VALUE when the folder
+ * cannot be listed or its pattern would not fit. */
+static HANDLE OpenListing(const char *directory, WIN32_FIND_DATAA *entry)
 {
     char pattern[NAME_SIZE];
     if (!JoinPath(pattern, directory, "*.*", ""))
-        return -1;
+        return INVALID_HANDLE_VALUE;
+    return FindFirstFileA(pattern, entry);
+}
+
+int CountFontFiles(const char *directory, int *count)
+{
     WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA(pattern, &entry);
+    HANDLE find = OpenListing(directory, &entry);
     if (find == INVALID_HANDLE_VALUE)
         return -1;
     do {
@@ -201,11 +208,8 @@ static void PollEscape(int *stop)
 
 int ScanDirectory(HDC dc, const char *directory, HWND progressBar, int *stop)
 {
-    char pattern[NAME_SIZE];
-    if (!JoinPath(pattern, directory, "*.*", ""))
-        return -1;
     WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA(pattern, &entry);
+    HANDLE find = OpenListing(directory, &entry);
     if (find == INVALID_HANDLE_VALUE)
         return -1;
     do {

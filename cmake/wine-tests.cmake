@@ -27,24 +27,18 @@ foreach(test_source ${ZENVRIX_TESTS})
     ENVIRONMENT "WINEPREFIX=${ZENVRIX_WINEPREFIX};WINEDEBUG=-all;ZENVRIX_SOURCE_DIR=${CMAKE_SOURCE_DIR};ZENVRIX_BINARY_DIR=${CMAKE_BINARY_DIR}")
 endforeach()
 
-# printer_test once more in a world without printers: CUPS is asked at a socket
-# where nothing listens, and the Wine prefix is one of its own, since Wine keeps
-# the printers it has seen in the prefix's registry.
-if(TARGET printer_test)
-  add_test(NAME printer_test_without_printer
-           COMMAND printer_test --gtest_filter=WithoutPrinter.*)
-  set_tests_properties(printer_test_without_printer PROPERTIES
-    TIMEOUT 900
-    ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-noprinter;WINEDEBUG=-all;CUPS_SERVER=${CMAKE_BINARY_DIR}/no-printer.sock;ZENVRIX_WITHOUT_PRINTER=1;ZENVRIX_SOURCE_DIR=${CMAKE_SOURCE_DIR};ZENVRIX_BINARY_DIR=${CMAKE_BINARY_DIR}")
-endif()
-# The print commands in the same world without printers.
-if(TARGET print_test)
-  add_test(NAME print_test_without_printer
-           COMMAND print_test --gtest_filter=WithoutPrinter.*)
-  set_tests_properties(print_test_without_printer PROPERTIES
-    TIMEOUT 900
-    ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-noprinter;WINEDEBUG=-all;CUPS_SERVER=${CMAKE_BINARY_DIR}/no-printer.sock;ZENVRIX_WITHOUT_PRINTER=1;ZENVRIX_SOURCE_DIR=${CMAKE_SOURCE_DIR};ZENVRIX_BINARY_DIR=${CMAKE_BINARY_DIR}")
-endif()
+# The printer and print tests once more in a world without printers: CUPS is asked
+# at a socket where nothing listens, and the Wine prefix is one of their own, since
+# Wine keeps the printers it has seen in the prefix's registry.
+foreach(test_name printer_test print_test)
+  if(TARGET ${test_name})
+    add_test(NAME ${test_name}_without_printer
+             COMMAND ${test_name} --gtest_filter=WithoutPrinter.*)
+    set_tests_properties(${test_name}_without_printer PROPERTIES
+      TIMEOUT 900
+      ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-noprinter;WINEDEBUG=-all;CUPS_SERVER=${CMAKE_BINARY_DIR}/no-printer.sock;ZENVRIX_WITHOUT_PRINTER=1;ZENVRIX_SOURCE_DIR=${CMAKE_SOURCE_DIR};ZENVRIX_BINARY_DIR=${CMAKE_BINARY_DIR}")
+  endif()
+endforeach()
 
 file(GLOB ZENVRIX_BENCHES CONFIGURE_DEPENDS bench/*.cpp)
 foreach(bench_source ${ZENVRIX_BENCHES})

@@ -114,6 +114,17 @@ void ProgramWithoutPrinter::TearDown()
     StopZenvrix();
 }
 
+void EscapeKey(bool down)
+{
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = VK_ESCAPE;
+    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    SendInput(1, &input, sizeof input);
+    for (int i = 0; i < 100 && (GetAsyncKeyState(VK_ESCAPE) < 0) != down; i++)
+        Sleep(5);
+}
+
 LRESULT SendCommand(int command)
 {
     return SendMessageA(mainWindow, WM_COMMAND, (WPARAM)command, 0);

@@ -28,6 +28,9 @@ int StartZenvrix(void);
 void StopZenvrix(void);
 /* Dispatches whatever is queued for this thread. */
 void PumpMessages(void);
+/* Presses (down) or releases Escape as a keyboard would, and waits until the key
+ * state says so. */
+void EscapeKey(bool down);
 /* Sends a menu or toolbar command to the main window. */
 LRESULT SendCommand(int command);
 

@@ -228,16 +228,6 @@ struct JobWatch {
                 CloseHandle(thread);
         }
     }
-    static void EscapeKey(bool down)
-    {
-        INPUT input = {};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = VK_ESCAPE;
-        input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-        SendInput(1, &input, sizeof input);
-        for (int i = 0; i < 100 && (GetAsyncKeyState(VK_ESCAPE) < 0) != down; i++)
-            Sleep(5);
-    }
     static DWORD WINAPI ReleaseLater(LPVOID holdMs)
     {
         Sleep((DWORD)(UINT_PTR)holdMs);

@@ -220,17 +220,6 @@ int HitAt(int x, int y)
     return shell.hitFound ? shell.selectedFont : -1;
 }
 
-/* Presses or releases Escape as a keyboard would. */
-void EscapeKey(bool down)
-{
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = VK_ESCAPE;
-    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-    SendInput(1, &input, sizeof input);
-    for (int i = 0; i < 100 && (GetAsyncKeyState(VK_ESCAPE) < 0) != down; i++)
-        Sleep(10);
-}
 
 struct Visit { int index; bool ownFontRegistered; int othersRegistered, addsSoFar; };
 
