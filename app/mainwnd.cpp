@@ -217,7 +217,7 @@ static void OnDefineDirectory(HWND window)
 {
     if (!settings.directoryChosen) {
         ZeroMemory(&directoryDialog, sizeof directoryDialog);
-        directoryDialog.lStructSize = 76;
+        directoryDialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
         directoryDialog.hwndOwner = window;
         directoryDialog.hInstance = appInstance;
         directoryDialog.lpstrFilter = "True Type Fonts\0*.ttf\0All Files\0*.*\0";

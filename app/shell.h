@@ -7,6 +7,7 @@
 #define ZENVRIX_SHELL_H
 
 #include <windows.h>
+#include <stddef.h>
 
 /* Private messages of the main window.  wParam of UM_RESCAN, UM_REBUILD and
  * UM_REFRESH is a device context or 0 (0: the client window's own, fetched and
@@ -20,6 +21,19 @@
 #define UM_REFRESH      (WM_USER + 7)
 #define UM_LOADALL      (WM_USER + 9)
 #define UM_UNLOADALL    (WM_USER + 10)
+
+/* The main window's title names the build: the 32-bit program, or the same sources
+ * built for 64-bit Windows. */
+#ifdef _WIN64
+#define MAIN_WINDOW_TITLE "Zenvrix - 64 bit ver."
+#else
+#define MAIN_WINDOW_TITLE "Zenvrix - 32 bit ver."
+/* The blocks handed to the system have the sizes of the 32-bit structures. */
+static_assert(sizeof(PRINTDLGA) == 66, "print-dialog block");
+static_assert(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR) == 76,
+              "pre-2000 open-file block (OPENFILENAME_SIZE_VERSION_400A)");
+static_assert(sizeof(DOCINFOA) == 20, "document description");
+#endif
 
 enum { FILE_BUFFER_SIZE = 100000000, STRING_SIZE = 256 };
 

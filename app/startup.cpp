@@ -118,7 +118,7 @@ int AppStartup(HINSTANCE instance)
         ShowWarning("can't register window class", NULL);
         return -1;
     }
-    mainWindow = CreateWindowExA(0, "klasa", "Zenvrix - 32 bit ver.",
+    mainWindow = CreateWindowExA(0, "klasa", MAIN_WINDOW_TITLE,
                                  WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, NULL, NULL,
                                  instance, NULL);

@@ -1,12 +1,6 @@
-# Cross toolchain: 32-bit Windows executables built with MinGW-w64 (posix thread model,
-# needed by GoogleTest's std::mutex) and run under Wine by CTest.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross toolchain of the 32-bit program (the product): i686 MinGW-w64, run by Wine's
+# usual loader.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+set(ZENVRIX_TRIPLE i686-w64-mingw32)
+set(ZENVRIX_WINE_LOADER wine)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -11,6 +11,13 @@ set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 set(ZENVRIX_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+# What every test run under Wine gets: the loader that runs this build's programs
+# (the 64-bit loader serves Wine's own tools too) and the program's word size.
+math(EXPR ZENVRIX_BITS "${CMAKE_SIZEOF_VOID_P} * 8")
+set(ZENVRIX_WINE_ENV "WINE=${CMAKE_CROSSCOMPILING_EMULATOR};ZENVRIX_BITS=${ZENVRIX_BITS};WINEDEBUG=-all")
+if(ZENVRIX_BITS EQUAL 64)
+  string(APPEND ZENVRIX_WINE_ENV ";WINELOADER=${CMAKE_CROSSCOMPILING_EMULATOR}")
+endif()
 
 add_library(zenvrix_harness STATIC tests/harness.cpp tests/png.cpp)
 target_link_libraries(zenvrix_harness PUBLIC zenvrix_lib gtest)
@@ -24,7 +31,7 @@ foreach(test_source ${ZENVRIX_TESTS})
   add_test(NAME ${test_name} COMMAND ${test_name})
   set_tests_properties(${test_name} PROPERTIES
     TIMEOUT 900
-    ENVIRONMENT "WINEPREFIX=${ZENVRIX_WINEPREFIX};WINEDEBUG=-all;ZENVRIX_SOURCE_DIR=${CMAKE_SOURCE_DIR};ZENVRIX_BINARY_DIR=${CMAKE_BINARY_DIR}")
+    ENVIRONMENT "WINEPREFIX=${ZENVRIX_WINEPREFIX};${ZENVRIX_WINE_ENV};ZENVRIX_SOURCE_DIR=${CMAKE_SOURCE_DIR};ZENVRIX_BINARY_DIR=${CMAKE_BINARY_DIR}")
 endforeach()
 
 # The printer and print tests once more in a world without printers: CUPS is asked
@@ -36,7 +43,7 @@ foreach(test_name printer_test print_test)
              COMMAND ${test_name} --gtest_filter=WithoutPrinter.*)
     set_tests_properties(${test_name}_without_printer PROPERTIES
       TIMEOUT 900
-      ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-noprinter;WINEDEBUG=-all;CUPS_SERVER=${CMAKE_BINARY_DIR}/no-printer.sock;ZENVRIX_WITHOUT_PRINTER=1;ZENVRIX_SOURCE_DIR=${CMAKE_SOURCE_DIR};ZENVRIX_BINARY_DIR=${CMAKE_BINARY_DIR}")
+      ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-noprinter;${ZENVRIX_WINE_ENV};CUPS_SERVER=${CMAKE_BINARY_DIR}/no-printer.sock;ZENVRIX_WITHOUT_PRINTER=1;ZENVRIX_SOURCE_DIR=${CMAKE_SOURCE_DIR};ZENVRIX_BINARY_DIR=${CMAKE_BINARY_DIR}")
   endif()
 endforeach()
 
@@ -53,7 +60,7 @@ foreach(e2e_script ${ZENVRIX_E2E_TESTS})
   get_filename_component(e2e_name ${e2e_script} NAME_WE)
   add_test(NAME e2e_${e2e_name} COMMAND bash ${e2e_script} WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
   set_tests_properties(e2e_${e2e_name} PROPERTIES TIMEOUT 300
-    ENVIRONMENT "WINEPREFIX=${ZENVRIX_WINEPREFIX};WINEDEBUG=-all")
+    ENVIRONMENT "WINEPREFIX=${ZENVRIX_WINEPREFIX};${ZENVRIX_WINE_ENV}")
 endforeach()
 
 # The TrueType oracle: zenvrix-info.exe under Wine against an independent reader
@@ -63,4 +70,4 @@ add_test(NAME ttf_oracle
                  $<TARGET_FILE:zenvrix-info>)
 set_tests_properties(ttf_oracle PROPERTIES
   TIMEOUT 900
-  ENVIRONMENT "WINEPREFIX=${ZENVRIX_WINEPREFIX};WINEDEBUG=-all")
+  ENVIRONMENT "WINEPREFIX=${ZENVRIX_WINEPREFIX};${ZENVRIX_WINE_ENV}")

@@ -97,7 +97,7 @@ void RunPrintCommand(int command)
     if (command == CMD_PRINT_DEFAULT) {
         FreeHandle(&dialog->hDevMode);
         ZeroMemory(dialog, sizeof *dialog);
-        dialog->lStructSize = 66;
+        dialog->lStructSize = sizeof *dialog;
         dialog->hwndOwner = mainWindow;
         dialog->Flags = PD_RETURNDC | PD_COLLATE | PD_NOSELECTION;
         command = CMD_PRINT;

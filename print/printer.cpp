@@ -47,7 +47,7 @@ int QueryDefaultPrinter(void)
         return 1;
     PRINTDLGA *dialog = &printerSetup.printDlg;
     ZeroMemory(dialog, sizeof *dialog);
-    dialog->lStructSize = 66;
+    dialog->lStructSize = sizeof *dialog;
     dialog->hwndOwner = mainWindow;
     dialog->hInstance = appInstance;
     dialog->Flags = PD_RETURNDEFAULT | PD_RETURNDC | PD_COLLATE | PD_NOSELECTION;

@@ -136,7 +136,7 @@ int PrintGrid(HDC dc, PRINTDLGA *printDlg)
     char output[300];
     DOCINFOA document;
     ZeroMemory(&document, sizeof document);
-    document.cbSize = 20;
+    document.cbSize = sizeof document;
     document.lpszDocName = "Zenvrix-DXRV";
     if ((printDlg->Flags & PD_PRINTTOFILE) && printDlg->hDevNames != NULL) {
         const DEVNAMES *names = (const DEVNAMES *)GlobalLock(printDlg->hDevNames);

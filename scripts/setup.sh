@@ -5,7 +5,7 @@ set -euo pipefail
 sudo_cmd=""
 [ "$(id -u)" = 0 ] || sudo_cmd="sudo"
 
-packages=(cmake make g++ clang libclang-rt-14-dev googletest g++-mingw-w64-i686 mingw-w64-tools
+packages=(cmake make g++ clang libclang-rt-14-dev googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools
   wine wine32:i386 wine64 xvfb xdotool x11-utils imagemagick
   cups cups-bsd printer-driver-cups-pdf libcups2:i386 poppler-utils ghostscript
   fonts-dejavu-core fonts-liberation python3-fonttools python3

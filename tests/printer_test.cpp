@@ -81,7 +81,7 @@ TEST_F(Printer, StartUpLearnsTheSheetOfTheDefaultQueue)
     EXPECT_EQ(300, printerSetup.dpiX);
     EXPECT_EQ(300, printerSetup.dpiY);
     const PRINTDLGA &dialog = printerSetup.printDlg;
-    EXPECT_EQ(66u, dialog.lStructSize);
+    EXPECT_EQ(sizeof(PRINTDLGA), dialog.lStructSize);
     EXPECT_EQ(NULL, dialog.hDC); /* deleted once the metrics were read */
     EXPECT_EQ(0u, dialog.Flags & PD_RETURNDEFAULT);
     EXPECT_EQ((DWORD)(PD_RETURNDC | PD_COLLATE | PD_NOSELECTION),

@@ -27,7 +27,11 @@ bool MenuChecked(int command)
 
 TEST_F(Shell, MainWindowHasTheProgramTitleAndItsMenu)
 {
+    #ifdef _WIN64
+    EXPECT_EQ("Zenvrix - 64 bit ver.", WindowText(mainWindow));
+#else
     EXPECT_EQ("Zenvrix - 32 bit ver.", WindowText(mainWindow));
+#endif
     EXPECT_TRUE(IsWindowVisible(mainWindow));
     EXPECT_NE((HMENU)NULL, GetMenu(mainWindow));
     EXPECT_TRUE(IsWindow(clientWindow));

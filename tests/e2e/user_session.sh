@@ -16,9 +16,9 @@ find_window() {
   return 1
 }
 
-wine ./zenvrix.exe &
+"${WINE:-wine}" ./zenvrix.exe &
 program=$!
-main=$(find_window "^Zenvrix - 32 bit ver.$") || fail "the main window did not appear"
+main=$(find_window "^Zenvrix - ${ZENVRIX_BITS:-32} bit ver.$") || fail "the main window did not appear"
 sleep 1
 mkdir -p failures
 import -window "$main" failures/user_session_start.png || fail "no screenshot"
