@@ -32,7 +32,7 @@ for _ in $(seq 300); do
   [ -n "$window" ] && break
   # A box at start-up (for example when no printer is installed) is answered with Enter.
   box=$(xdotool search --name "^Error$" 2>/dev/null | head -1 || true)
-  [ -n "$box" ] && xdotool key --window "$box" Return
+  [ -n "$box" ] && { xdotool key --window "$box" Return 2>/dev/null || true; }
   sleep 0.1
 done
 [ -n "$window" ] || { echo "the Zenvrix window did not appear" >&2; exit 1; }
