@@ -4,15 +4,21 @@
 # named after it; Windows reports their version (release_test.exe); zenvrix.exe
 # starts there from another current folder, and Info > View Readme.txt opens in
 # Notepad the Readme.txt beside the unpacked program.
-# Run by CTest with the build tree as working directory; needs DISPLAY, WINEPREFIX.
+# Run by CTest with the build tree as working directory; needs DISPLAY, WINEPREFIX
+# and a printer (CUPS_SERVER), as scripts/test.sh gives them.
 set -u
 bits=${ZENVRIX_BITS:-32}
+wine=${WINE:-wine}
 archive=$(ls -t zenvrix-*-win"$bits".zip 2>/dev/null | head -1)
 name=${archive%.zip}
 unpacked=$(mktemp -d)
 cleanup() {
-  "${WINE:-wine}" taskkill /im notepad.exe >/dev/null 2>&1
-  "${WINE:-wine}" taskkill /im zenvrix.exe >/dev/null 2>&1
+  "$wine" taskkill /im notepad.exe >/dev/null 2>&1
+  if [ -n "${program:-}" ]; then
+    "$wine" taskkill /im zenvrix.exe >/dev/null 2>&1
+    for _ in $(seq 50); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
+    kill "$program" 2>/dev/null
+  fi
   rm -rf "$unpacked"
 }
 trap cleanup EXIT
@@ -31,10 +37,11 @@ python3 -m zipfile -e "$archive" "$unpacked" || fail "$archive does not unpack"
 files=$(ls "$unpacked/$name" | tr '\n' ' ')
 [ "$files" = "Readme.txt zenvrix-info.exe zenvrix.exe " ] || fail "$name holds $files"
 folder="Z:$(printf '%s' "$unpacked/$name" | tr / '\\')"
-ZENVRIX_RELEASE_DIR="$folder" "${WINE:-wine}" ./release_test.exe || fail "the unpacked programs' version"
+ZENVRIX_RELEASE_DIR="$folder" "$wine" ./release_test.exe || fail "the unpacked programs' version"
 
 cd "$unpacked" || exit 1
-"${WINE:-wine}" "$name/zenvrix.exe" &
+"$wine" "$name/zenvrix.exe" &
+program=$!
 main=$(find_window "^Zenvrix - $bits bit ver.$") || fail "the unpacked zenvrix.exe did not start"
 sleep 1
 xdotool windowfocus "$main"
