@@ -17,6 +17,10 @@
 #   ZENVRIX_RC_IMAGE_DIR ${CMAKE_CURRENT_BINARY_DIR}/resources, where the
 #                        pictures are written
 #   zenvrix_resource_images   a custom target that makes the pictures
+#   version.h            written to ZENVRIX_RC_IMAGE_DIR from version.h.in:
+#                        the version of project() for the .rc and the code
+#   zenvrix_version_resource(<target> <description>)  gives <target> a
+#                        version resource (VERSIONINFO) of its own
 #   zenvrix_use_resources(<target>)  adds the .rc to <target> (if it is not
 #                        a source yet) with its include folders and
 #                        dependencies; works for a target of any directory.
@@ -70,7 +74,10 @@ add_custom_command(
   VERBATIM)
 add_custom_target(zenvrix_resource_images DEPENDS ${_zenvrix_images})
 
-set(ZENVRIX_RC_DEPENDS ${_zenvrix_images} "${ZENVRIX_RC_SOURCE_DIR}/resource.h")
+configure_file("${ZENVRIX_RC_SOURCE_DIR}/version.h.in" "${ZENVRIX_RC_IMAGE_DIR}/version.h" @ONLY)
+
+set(ZENVRIX_RC_DEPENDS ${_zenvrix_images} "${ZENVRIX_RC_SOURCE_DIR}/resource.h"
+    "${ZENVRIX_RC_IMAGE_DIR}/version.h")
 set(ZENVRIX_RC_INCLUDES "${ZENVRIX_RC_SOURCE_DIR}" "${ZENVRIX_RC_IMAGE_DIR}")
 
 set_source_files_properties("${ZENVRIX_RC_FILE}" PROPERTIES
@@ -89,4 +96,16 @@ function(zenvrix_use_resources target)
   # The pictures are made by a rule of the including directory; a target of
   # another directory only waits for it through the custom target.
   add_dependencies(${target} zenvrix_resource_images)
+endfunction()
+
+# The version resource of one program: the version of project(), the product
+# name, the program's file name and <description> with its word size, so that
+# the file's properties tell the 32-bit from the 64-bit program.
+function(zenvrix_version_resource target description)
+  math(EXPR ZENVRIX_RC_BITS "${CMAKE_SIZEOF_VOID_P} * 8")
+  set(ZENVRIX_RC_FILE_NAME "${target}.exe")
+  set(ZENVRIX_RC_DESCRIPTION "${description}")
+  set(_rc "${ZENVRIX_RC_IMAGE_DIR}/${target}-version.rc")
+  configure_file("${ZENVRIX_RC_SOURCE_DIR}/version.rc.in" "${_rc}" @ONLY)
+  target_sources(${target} PRIVATE "${_rc}")
 endfunction()
