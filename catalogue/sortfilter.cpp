@@ -400,13 +400,10 @@ int MatchesFilter(const FontRecord *record)
  * ran out, with the entries made before left as they are. */
 static int CopyToDisplayList(const FontRecord *record)
 {
-    FontRecord **grown = (FontRecord **)SeamRealloc(
-        displayList.records, (size_t)(displayList.count + 1) * sizeof(FontRecord *));
-    if (grown == NULL) {
+    if (!MakeRoomForRecord(&displayList)) {
         ShowWarning(textNoMemory, NULL);
         return 0;
     }
-    displayList.records = grown;
 
     FontRecord *copy = (FontRecord *)SeamMalloc(sizeof(FontRecord));
     if (copy == NULL) {

@@ -1,0 +1,525 @@
+/* scale.cpp - bench_scale.exe: how Zenvrix copes with a large folder of fonts (a
+ * corpus written by bench/gen_corpus.py), each figure against a baseline measured
+ * in the same run on the same files or records:
+ *
+ *   scan       folder scan with subfolders, progress window and sort, against
+ *              listing the tree twice (as the counting and reading passes do) and
+ *              opening each .ttf to read its first 16 KB            goal <= 1.3
+ *   sort       SortCatalogue on the records in the scan's order, against
+ *              std::stable_sort over the same pointers              goal <= 1.5
+ *   rebuild    BuildDisplayList for all styles, for one style and with a filter
+ *              that admits about one record in a hundred, against a plain copy
+ *              of the admitted records into an array sized once
+ *                                                     goal <= 100 ms and <= 2.0
+ *   scroll     a one-row step down at the end of the list, against a full redraw
+ *              there                                                goal <= 0.2
+ *   Info       the Info dialog opened, filled and closed, against the same dialog
+ *              with nothing filled                        goal <= 100 ms beyond
+ *   preview    the switch to the preview, against drawing the preview page alone
+ *                                                         goal <= 100 ms beyond
+ *   memory     private bytes after the scan, against the records' own size
+ *                                                                   goal <= 1.5
+ *
+ * Times are medians of repeats; figure and baseline take turns at going first.
+ * Per-font costs are printed too, so runs at several corpus sizes can be set side
+ * by side.  Runs the real windows in this process (as bench_redraw does); boxes
+ * that come up (a missing printer at start-up) are answered with OK.
+ *
+ *   bench_scale.exe FOLDER [ROUNDS]      (ROUNDS of the scan, default 3) */
+#include <windows.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "app/settings.h"
+#include "app/shell.h"
+#include "bench/benchclock.h"
+#include "catalogue/fontfiles.h"
+#include "catalogue/fontlist.h"
+#include "harness.h"
+#include "render/draw.h"
+#include "render/layout.h"
+#include "resources/resource.h"
+
+namespace {
+
+int repeats = 9;
+int goalsMissed = 0;
+
+/* ---- reporting ---- */
+
+void Ratio(const char *what, double figure, const char *baselineName, double baseline,
+           double goal)
+{
+    double ratio = figure / baseline;
+    int met = ratio <= goal;
+    goalsMissed += !met;
+    printf("%-30s %9.2f ms | %-34s %9.2f ms | ratio %6.3f (goal <= %.2f)%s\n", what, figure,
+           baselineName, baseline, ratio, goal, met ? "" : "  MISSED");
+}
+
+void Beyond(const char *what, double figure, const char *baselineName, double baseline,
+            double goalMs)
+{
+    double beyond = figure - baseline;
+    int met = beyond <= goalMs;
+    goalsMissed += !met;
+    printf("%-30s %9.2f ms | %-34s %9.2f ms | beyond %8.2f ms, ratio %6.3f (goal <= %.0f ms "
+           "beyond)%s\n", what, figure, baselineName, baseline, beyond, figure / baseline, goalMs,
+           met ? "" : "  MISSED");
+}
+
+/* ---- the tree, bare ---- */
+
+struct FontFile {
+    std::string directory;
+    std::string name;
+};
+
+void ListTree(const std::string &folder, std::vector<FontFile> *files)
+{
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((folder + "*.*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (strcmp(entry.cFileName, ".") != 0 && strcmp(entry.cFileName, "..") != 0)
+                ListTree(folder + entry.cFileName + "\\", files);
+        } else if (IsFontFileName(entry.cFileName)) {
+            files->push_back(FontFile{folder, entry.cFileName});
+        }
+    } while (FindNextFileA(find, &entry));
+    FindClose(find);
+}
+
+/* Lists the tree twice, then opens each file and reads its first 16 KB. */
+double ListAndRead16K(const std::string &folder)
+{
+    static char buffer[16384];
+    double start = Now();
+    std::vector<FontFile> files;
+    ListTree(folder, &files);
+    files.clear();
+    ListTree(folder, &files);
+    for (size_t i = 0; i < files.size(); i++) {
+        std::string path = files[i].directory + files[i].name;
+        HFILE file = _lopen(path.c_str(), OF_READ);
+        if (file == HFILE_ERROR)
+            continue;
+        _hread(file, buffer, sizeof buffer);
+        _lclose(file);
+    }
+    return Now() - start;
+}
+
+double ScanAndSort(HDC dc, const std::string &folder)
+{
+    FreeFontList(&displayList);
+    FreeFontList(&catalogue);
+    snprintf(settings.currentDirectory, sizeof settings.currentDirectory, "%s", folder.c_str());
+    double start = Now();
+    ScanFonts(dc);
+    SortCatalogue();
+    return Now() - start;
+}
+
+/* The process's private bytes as the system charges them: every committed page
+ * that belongs to this process alone (Wine's own counter of them stays 0). */
+double PrivateBytes(void)
+{
+    double total = 0;
+    MEMORY_BASIC_INFORMATION region;
+    const char *at = NULL;
+    while (VirtualQuery(at, &region, sizeof region) == sizeof region) {
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE)
+            total += (double)region.RegionSize;
+        const char *next = (const char *)region.BaseAddress + region.RegionSize;
+        if (next <= at)
+            break;
+        at = next;
+    }
+    return total;
+}
+
+/* ---- sorting ---- */
+
+bool FaceLess(const FontRecord *a, const FontRecord *b)
+{
+    const unsigned char *x = (const unsigned char *)a->logFont.lfFaceName;
+    const unsigned char *y = (const unsigned char *)b->logFont.lfFaceName;
+    for (int i = 0; i < LF_FACESIZE; i++) {
+        if (x[i] != y[i])
+            return x[i] < y[i];
+        if (x[i] == 0)
+            return false;
+    }
+    return false;
+}
+
+void BenchSort(const std::vector<FontRecord *> &scanOrder)
+{
+    std::vector<double> ours, baseline;
+    std::vector<FontRecord *> expected;
+    bool same = true;
+    for (int r = 0; r < repeats; r++) {
+        for (int turn = 0; turn < 2; turn++) {
+            if ((r + turn) % 2 == 0) {
+                expected = scanOrder;
+                double start = Now();
+                std::stable_sort(expected.begin(), expected.end(), FaceLess);
+                baseline.push_back(Now() - start);
+            } else {
+                memcpy(catalogue.records, scanOrder.data(), scanOrder.size() * sizeof(FontRecord *));
+                double start = Now();
+                SortCatalogue();
+                ours.push_back(Now() - start);
+            }
+        }
+        same = same && memcmp(catalogue.records, expected.data(),
+                              expected.size() * sizeof(FontRecord *)) == 0;
+    }
+    Ratio("sort", Median(ours), "std::stable_sort", Median(baseline), 1.5);
+    if (!same)
+        printf("  SORT ORDER DIFFERS from std::stable_sort\n");
+}
+
+/* ---- rebuilding ---- */
+
+/* The least a rebuild can do: an array sized once, and one allocation and one
+ * block copy per admitted record. */
+double PlainCopy(const std::vector<FontRecord *> &admitted)
+{
+    double start = Now();
+    FontRecord **copies = (FontRecord **)malloc((admitted.size() + 1) * sizeof(FontRecord *));
+    for (size_t i = 0; i < admitted.size(); i++) {
+        copies[i] = (FontRecord *)malloc(sizeof(FontRecord));
+        memcpy(copies[i], admitted[i], sizeof(FontRecord));
+    }
+    double elapsed = Now() - start;
+    for (size_t i = 0; i < admitted.size(); i++)
+        free(copies[i]);
+    free(copies);
+    return elapsed;
+}
+
+void BenchRebuild(const char *what, const std::unordered_map<std::string, FontRecord *> &byPath)
+{
+    FreeFontList(&displayList);
+    BuildDisplayList();
+    std::vector<FontRecord *> admitted;
+    for (int i = 0; i < displayList.count; i++) {
+        auto found = byPath.find(displayList.records[i]->filePath);
+        if (found != byPath.end())
+            admitted.push_back(found->second);
+    }
+    int shown = displayList.count;
+    std::vector<double> ours, baseline;
+    for (int r = 0; r < repeats; r++) {
+        for (int turn = 0; turn < 2; turn++) {
+            FreeFontList(&displayList);
+            if ((r + turn) % 2 == 0) {
+                baseline.push_back(PlainCopy(admitted));
+            } else {
+                double start = Now();
+                BuildDisplayList();
+                ours.push_back(Now() - start);
+            }
+        }
+    }
+    double o = Median(ours), b = Median(baseline);
+    char label[64];
+    snprintf(label, sizeof label, "rebuild %s", what);
+    char base[64];
+    snprintf(base, sizeof base, "plain copy of %d records", (int)admitted.size());
+    Ratio(label, o, base, b, 2.0);
+    int met = o <= 100;
+    goalsMissed += !met;
+    printf("  %d shown of %d; %.3f us per catalogue record; at most 100 ms: %s\n", shown,
+           catalogue.count, o * 1000 / catalogue.count, met ? "met" : "MISSED");
+}
+
+/* The two letters that begin about one full name in a hundred (Begin mode, case
+ * not minded), so the filter admits about one record in a hundred. */
+std::string HundredthPrefix(void)
+{
+    std::map<std::string, int> counts;
+    for (int i = 0; i < catalogue.count; i++) {
+        std::string prefix(catalogue.records[i]->fullFontName, 2);
+        for (char &c : prefix)
+            c = (char)(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        counts[prefix]++;
+    }
+    std::string best;
+    double target = catalogue.count / 100.0, distance = 1e30;
+    for (const auto &count : counts) {
+        double d = count.second > target ? count.second - target : target - count.second;
+        if (d < distance) {
+            distance = d;
+            best = count.first;
+        }
+    }
+    return best;
+}
+
+/* ---- the running program ---- */
+
+/* While set, every dialog or message box that becomes active is answered with OK
+ * once its own messages are handled. */
+int answerDialogs = 1;
+
+LRESULT CALLBACK AnswerHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_ACTIVATE && answerDialogs) {
+        char name[16] = "";
+        GetClassNameA((HWND)wParam, name, sizeof name);
+        if (strcmp(name, "#32770") == 0)
+            PostMessageA((HWND)wParam, WM_COMMAND, IDOK, 0);
+    }
+    return CallNextHookEx(NULL, code, wParam, lParam);
+}
+
+INT_PTR CALLBACK EmptyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    if (message == WM_INITDIALOG)
+        return TRUE;
+    if (message == WM_COMMAND && (wParam == IDOK || wParam == IDCANCEL))
+        EndDialog(dialog, 1);
+    return FALSE;
+}
+
+void SetClientSize(int width, int height)
+{
+    RECT outer, inner;
+    GetWindowRect(clientWindow, &outer);
+    GetClientRect(clientWindow, &inner);
+    POINT place = {outer.left, outer.top};
+    ScreenToClient(mainWindow, &place);
+    MoveWindow(clientWindow, place.x, place.y, width + (outer.right - outer.left) - inner.right,
+               height + (outer.bottom - outer.top) - inner.bottom, TRUE);
+}
+
+double TimeSend(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    double start = Now();
+    SendMessageA(mainWindow, message, wParam, lParam);
+    return Now() - start;
+}
+
+int LastTopRow(void)
+{
+    int last = pageLayout.totalRows - pageLayout.visibleRows;
+    return last > 0 ? last : 0;
+}
+
+void BenchScroll(HDC dc)
+{
+    SendMessageA(mainWindow, UM_REFRESH, (WPARAM)dc, 0);
+    int last = LastTopRow();
+    std::vector<double> step, full, hit;
+    for (int r = 0; r < repeats; r++) {
+        shell.topRow = last > 0 ? last - 1 : 0;
+        shell.lastStepDown = 1;
+        step.push_back(TimeSend(WM_VSCROLL, SB_LINEDOWN, 0));
+        shell.topRow = last;
+        full.push_back(TimeSend(UM_DRAWPAGE, (WPARAM)dc, 0));
+        /* the hit test of a double-click on the last visible cell */
+        ComputeLayout(&pageLayout);
+        int n = settings.columns, lastCell = displayList.count - 1;
+        int row = lastCell / n - last, column = lastCell % n;
+        if (row >= pageLayout.visibleRows) {
+            row = pageLayout.visibleRows - 1;
+            column = n - 1;
+        }
+        shell.clickX = (int)(pageLayout.originX + pageLayout.cellWidth * (column + 0.5));
+        shell.clickY = (int)(pageLayout.originY + pageLayout.cellTopOffset +
+                             pageLayout.cellHeight * (row + 0.5));
+        shell.hitFound = 0;
+        shell.hitTestMode = 1;
+        hit.push_back(TimeSend(UM_DRAWPAGE, (WPARAM)dc, 0));
+        shell.hitTestMode = 0;
+    }
+    printf("end of the list: top row %d of %d rows, %d columns, %d visible rows\n", last,
+           pageLayout.totalRows, settings.columns, pageLayout.visibleRows);
+    Ratio("one-row scroll step", Median(step), "full redraw", Median(full), 0.2);
+    printf("  hit test of the last visible cell %.2f ms (%s), ratio to a full redraw %.3f\n",
+           Median(hit), shell.hitFound ? "hit" : "no hit", Median(hit) / Median(full));
+}
+
+void BenchInfo(void)
+{
+    std::vector<double> info, empty;
+    for (int r = 0; r < repeats; r++) {
+        for (int turn = 0; turn < 2; turn++) {
+            PumpMessages();
+            double start = Now();
+            if ((r + turn) % 2 == 0) {
+                DialogBoxParamA(appInstance, MAKEINTRESOURCEA(DIALOG_O), mainWindow,
+                                EmptyDialogProc, 0);
+                empty.push_back(Now() - start);
+            } else {
+                SendCommand(CMD_INFO);
+                info.push_back(Now() - start);
+            }
+        }
+    }
+    PumpMessages();
+    Beyond("Info dialog", Median(info), "the same dialog, unfilled", Median(empty), 100);
+}
+
+void BenchPreview(HDC dc)
+{
+    std::vector<double> toPreview, drawing;
+    for (int r = 0; r < repeats; r++) {
+        if (settings.preview)
+            SendCommand(CMD_PREVIEW);
+        PumpMessages();
+        shell.topRow = 1 << 30; /* the refresh puts it at the last row */
+        toPreview.push_back(TimeSend(WM_COMMAND, CMD_PREVIEW, 0));
+        drawing.push_back(TimeSend(UM_DRAWPAGE, (WPARAM)dc, 0));
+    }
+    printf("preview: %d pages, top row %d\n", pageLayout.pageCount, shell.topRow);
+    if (settings.preview)
+        SendCommand(CMD_PREVIEW);
+    PumpMessages();
+    Beyond("switch to preview", Median(toPreview), "drawing the preview page", Median(drawing),
+           100);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc < 2) {
+        fprintf(stderr, "usage: bench_scale.exe FOLDER [ROUNDS]\n");
+        return 2;
+    }
+    std::string folder = argv[1];
+    if (folder.empty() || folder[folder.size() - 1] != '\\')
+        folder += '\\';
+    int rounds = argc > 2 ? atoi(argv[2]) : 3;
+    if (rounds < 1)
+        rounds = 1;
+
+    HHOOK hook = SetWindowsHookExA(WH_CBT, AnswerHook, NULL, GetCurrentThreadId());
+    if (StartZenvrix() != 1) {
+        printf("the program did not start\n");
+        return 1;
+    }
+    MoveWindow(mainWindow, 0, 0, 1000, 900, TRUE);
+    SetClientSize(800, 600);
+    PumpMessages();
+    HDC dc = GetDC(clientWindow);
+
+    std::vector<FontFile> files;
+    ListTree(folder, &files);
+    printf("%s: %u .ttf files; %d-bit build; FontRecord %u bytes\n", folder.c_str(),
+           (unsigned)files.size(), (int)sizeof(void *) * 8, (unsigned)sizeof(FontRecord));
+    if (files.empty())
+        return 1;
+    repeats = files.size() > 50000 ? 5 : 9;
+
+    /* ---- scan, memory ---- */
+    settings.sourceIsDirectory = 1;
+    settings.directoryChosen = 1;
+    settings.includeSubdirectories = 1;
+    FreeFontList(&displayList);
+    FreeFontList(&catalogue);
+    ListAndRead16K(folder); /* the file cache warmed, the same for both */
+    double before = PrivateBytes();
+    snprintf(settings.currentDirectory, sizeof settings.currentDirectory, "%s", folder.c_str());
+    double start = Now();
+    ScanFonts(dc);
+    double firstScan = Now() - start;
+    double after = PrivateBytes();
+    std::vector<FontRecord *> scanOrder(catalogue.records, catalogue.records + catalogue.count);
+    SortCatalogue();
+    int records = catalogue.count;
+    double recordBytes = (double)records * sizeof(FontRecord);
+    printf("first scan: %d records in %.0f ms\n", records, firstScan);
+
+    std::vector<double> scan, bare, roundRatio;
+    for (int round = 0; round < rounds; round++) {
+        double s, b;
+        if (round % 2 == 0) {
+            b = ListAndRead16K(folder);
+            s = ScanAndSort(dc, folder);
+        } else {
+            s = ScanAndSort(dc, folder);
+            b = ListAndRead16K(folder);
+        }
+        scan.push_back(s);
+        bare.push_back(b);
+        roundRatio.push_back(s / b);
+    }
+    /* the last scan's records are the ones measured from here on */
+    scanOrder.clear();
+    double s = Median(scan), b = Median(bare);
+    Ratio("scan + progress + sort", s, "list tree, read 16 KB of each", b, 1.3);
+    printf("  medians of %d rounds; per font: scan %.1f us, bare %.1f us; median of the rounds' "
+           "own ratios %.3f\n", rounds, s * 1000 / records, b * 1000 / records,
+           Median(roundRatio));
+    if (after > 0) {
+        double ratio = after / recordBytes;
+        goalsMissed += ratio > 1.5;
+        printf("%-30s %9.1f MB | %-34s %9.1f MB | ratio %6.3f (goal <= 1.50)%s\n",
+               "private bytes after the scan", after / 1e6, "the records' own size",
+               recordBytes / 1e6, ratio, ratio > 1.5 ? "  MISSED" : "");
+        printf("  the scan added %.1f MB to %.1f MB from before it: %.3f of the records' size, "
+               "%.0f bytes per record\n", (after - before) / 1e6, before / 1e6,
+               (after - before) / recordBytes, (after - before) / records);
+    } else {
+        printf("private bytes: not available here\n");
+    }
+
+    /* ---- sort, on the scan's order of the last scan's records ---- */
+    {
+        FreeFontList(&displayList);
+        FreeFontList(&catalogue);
+        ScanFonts(dc);
+        std::vector<FontRecord *> order(catalogue.records, catalogue.records + catalogue.count);
+        BenchSort(order);
+    }
+
+    /* ---- rebuilds ---- */
+    std::unordered_map<std::string, FontRecord *> byPath;
+    for (int i = 0; i < catalogue.count; i++)
+        byPath[catalogue.records[i]->filePath] = catalogue.records[i];
+    settings.trueTypeOnly = 1;
+    settings.filterOn = 0;
+    settings.italic = 0;
+    settings.bold = 0;
+    settings.allStyles = 1;
+    BenchRebuild("all styles", byPath);
+    settings.allStyles = 0;
+    BenchRebuild("one style (Normal)", byPath);
+    settings.allStyles = 1;
+    settings.filterOn = 1;
+    settings.filterMode = IDC_FILTER_BEGIN;
+    settings.filterCaseSensitive = 0;
+    snprintf(settings.filterText, sizeof settings.filterText, "%s", HundredthPrefix().c_str());
+    printf("filter: full names beginning with \"%s\"\n", settings.filterText);
+    BenchRebuild("filter, 1 in 100", byPath);
+    settings.filterOn = 0;
+
+    /* ---- the window: every style shown ---- */
+    FreeFontList(&displayList);
+    BuildDisplayList();
+    BenchScroll(dc);
+    BenchInfo();
+    BenchPreview(dc);
+
+    printf("%d goal%s missed\n", goalsMissed, goalsMissed == 1 ? "" : "s");
+    ReleaseDC(clientWindow, dc);
+    answerDialogs = 1;
+    StopZenvrix();
+    UnhookWindowsHookEx(hook);
+    return 0;
+}
