@@ -194,6 +194,37 @@ double PrivateBytes(void)
     return total;
 }
 
+/* Every font of the corpus must be one the system can register and draw: a sample
+ * of the records is registered, drawn in its own face (the face the context then
+ * holds must be the record's family) and removed again. */
+void CheckDrawable(HDC dc)
+{
+    int step = catalogue.count > 200 ? catalogue.count / 200 : 1, checked = 0, good = 0;
+    for (int i = 0; i < catalogue.count; i += step) {
+        const FontRecord *record = catalogue.records[i];
+        checked++;
+        if (AddFontResourceA(record->filePath) == 0)
+            continue;
+        LOGFONTA face = record->logFont;
+        face.lfHeight = -20;
+        HFONT font = CreateFontIndirectA(&face);
+        HGDIOBJ previous = SelectObject(dc, font);
+        char name[LF_FACESIZE] = "";
+        GetTextFaceA(dc, sizeof name, name);
+        WORD glyph = 0xFFFF;
+        GetGlyphIndicesA(dc, "E", 1, &glyph, GGI_MARK_NONEXISTING_GLYPHS);
+        BOOL drawn = TextOutA(dc, 10, 10, "Example-TEXT123", 15);
+        SelectObject(dc, previous);
+        DeleteObject(font);
+        RemoveFontResourceA(record->filePath);
+        if (strcmp(name, record->logFont.lfFaceName) == 0 && glyph != 0xFFFF && drawn)
+            good++;
+        else
+            printf("  not drawable in its own face: %s (face \"%s\")\n", record->filePath, name);
+    }
+    printf("fonts registered and drawn in their own face: %d of %d checked\n", good, checked);
+}
+
 /* ---- sorting ---- */
 
 bool FaceLess(const FontRecord *a, const FontRecord *b)
@@ -515,6 +546,7 @@ int main(int argc, char **argv)
     printf("  %d rounds; per font: scan %.1f us, bare %.1f us\n", rounds, s * 1000 / records,
            b * 1000 / records);
     ProgressCosts(records);
+    CheckDrawable(dc);
     if (after > 0) {
         double ratio = after / recordBytes;
         goalsMissed += ratio > 1.5;
