@@ -1,5 +1,5 @@
-/* fontlist.cpp - the Catalogue and DisplayList records: appending, freeing, and the
- * entry point of every scan (installed fonts here, folders in dirscan.cpp).
+/* fontlist.cpp - the Catalogue and DisplayList records: appending, growing, freeing,
+ * and the entry point of every scan (installed fonts here, folders in dirscan.cpp).
  *
  * Touches only the two lists and the records they own; reads the settings to tell
  * the installed-font source from a folder.  Called from the UM_RESCAN handler
@@ -7,6 +7,7 @@
  * the file reader of the folder scan. */
 #include "fontlist.h"
 
+#include <limits.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -38,13 +39,10 @@ int CALLBACK AppendFontRecord(const LOGFONTA *logFont, const TEXTMETRICA *metric
     if (!settings.sourceIsDirectory && CatalogueHasFace(logFont->lfFaceName))
         return 1;
 
-    FontRecord **grown = (FontRecord **)SeamRealloc(
-        catalogue.records, (size_t)(catalogue.count + 1) * sizeof(FontRecord *));
-    if (grown == NULL) {
+    if (!MakeRoomForRecord(&catalogue)) {
         ShowWarning(textNoMemory, NULL);
         return 0;
     }
-    catalogue.records = grown;
 
     FontRecord *record = (FontRecord *)SeamMalloc(sizeof(FontRecord));
     if (record == NULL) {
@@ -74,6 +72,27 @@ void FreeFontList(FontList *list)
         list->records = NULL;
     }
     list->count = 0;
+    list->capacity = 0;
+}
+
+int MakeRoomForRecord(FontList *list)
+{
+    if (list->records != NULL && list->count < list->capacity)
+        return 1;
+    /* An array put in place from outside (a count without a capacity) grows from
+     * its count. */
+    int used = list->count > list->capacity ? list->count : list->capacity;
+    const int most = INT_MAX / 2;
+    if (used >= most || (size_t)used * 2 > (size_t)-1 / sizeof(FontRecord *))
+        return 0;
+    int wanted = used > 0 ? used * 2 : 1;
+    FontRecord **grown =
+        (FontRecord **)SeamRealloc(list->records, (size_t)wanted * sizeof(FontRecord *));
+    if (grown == NULL)
+        return 0;
+    list->records = grown;
+    list->capacity = wanted;
+    return 1;
 }
 
 int ScanFonts(HDC dc)

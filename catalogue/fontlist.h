@@ -26,10 +26,13 @@ struct FontRecord {
     int boldFlag;                /* OS/2 fsSelection & 32 */
 };
 
-/* A heap array of record pointers, absent (NULL) while empty. */
+/* A heap array of record pointers, absent (NULL) while empty.  The array has room
+ * for capacity pointers, of which the first count are in use; it doubles when full,
+ * so filling a list costs a constant time per record however long it gets. */
 struct FontList {
     FontRecord **records;
     int count;
+    int capacity;
 };
 
 extern FontList catalogue;
@@ -43,6 +46,10 @@ int CALLBACK AppendFontRecord(const LOGFONTA *logFont, const TEXTMETRICA *metric
                               DWORD fontType, LPARAM image);
 /* Frees every record, then the array; the list becomes absent with count 0. */
 void FreeFontList(FontList *list);
+/* Makes room for one more pointer, doubling the array when it is full.  Returns 1,
+ * or 0 when the larger array could not be had: the list is then as it was, and
+ * the caller says "Not enough memory". */
+int MakeRoomForRecord(FontList *list);
 
 /* Fills the (empty) Catalogue from the installed fonts or from currentDirectory.
  * Returns 1, or -1 when the directory scan failed. */

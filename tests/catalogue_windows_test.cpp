@@ -132,9 +132,10 @@ TEST_F(CatalogueWindows, TrueTypeOnlyDropsFamiliesWithoutTheBitEvenWhenMemoryRun
     SendCommand(CMD_TRUETYPE_ONLY);
     EXPECT_EQ(trueType, Faces(displayList));
 
-    /* A rebuild without memory for the 21st copy keeps the 20 made and still draws. */
+    /* A rebuild without memory for the 21st copy keeps the 20 made and still draws
+     * (20 records and 6 growths of the array, to 1, 2, 4, 8, 16 and 32 slots). */
     ScriptExpect(Box("Not enough memory"));
-    SetFault(FAULT_HEAP, 2 * 20 + 1, 1);
+    SetFault(FAULT_HEAP, 20 + 6, 1);
     SendCommand(CMD_TRUETYPE_ONLY);
     ClearFaults();
     EXPECT_EQ(Names(all.begin(), all.begin() + 20), Faces(displayList));
@@ -280,9 +281,10 @@ TEST_F(CatalogueWindows, NoMemoryDuringTheEnumerationKeepsTheFamiliesAppendedBef
 {
     std::vector<Report> first = FirstReports();
     ASSERT_GT(first.size(), 30u);
-    /* Each family costs two heap calls: the grown array, then its record.  The
-     * sort's buffer comes after the enumeration. */
-    const struct { int kept, failing; } rounds[] = {{25, 50}, {25, 51}, {0, 0}};
+    /* Each family costs a heap call for its record, after one for the array when
+     * that is full (it doubles: 5 growths for 16 families, the 6th at the 17th).
+     * The sort's buffer comes after the enumeration. */
+    const struct { int kept, failing; } rounds[] = {{16, 16 + 5}, {16, 16 + 6}, {0, 0}};
     for (const auto &round : rounds) {
         ScriptExpect(Box("Not enough memory"));
         SetFault(FAULT_HEAP, round.failing, 1);
