@@ -34,6 +34,16 @@ enum { FONT_READ_CHUNK = 16384 };
  * Both give the same record. */
 FontFileResult ReadFontRecord(HDC dc, const char *directory, const char *fileName,
                               int wholeFile, FontRecord *record);
+/* The same for face `face` of a file read with `kinds` (SfntKinds); *faceCount
+ * gets the number of faces the file has (1 for a single font, 0 when it has none
+ * to read). */
+FontFileResult ReadFontFace(HDC dc, const char *directory, const char *fileName,
+                            int wholeFile, int kinds, int face, FontRecord *record,
+                            int *faceCount);
+
+/* The full name (name id 4) of face `face` of the file at path, read as the "All
+ * fonts" scan reads it; 0 when that face gives no record. */
+int ReadFaceFullName(const char *path, int face, char *name, size_t size);
 
 /* Nothing changes the scan's device context while one folder is scanned, so its
  * metrics, which every record carries, are taken once: between BeginFontFileRun
