@@ -4,7 +4,9 @@
  * into the test prefix (undone afterwards). */
 #include <windows.h>
 
+#include <algorithm>
 #include <fstream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,7 @@
 #include "install/install.h"
 #include "resources/resource.h"
 #include "tests/collection.h"
+#include "tests/printout.h"
 
 namespace {
 
@@ -117,6 +120,25 @@ TEST_F(OpenTypeFolder, EveryFaceIsRegisteredOnlyWhileDrawnOrPrinted)
             EXPECT_EQ(step == 1, Listed(face)) << face << " step " << step;
     }
     ReleaseDC(clientWindow, dc);
+}
+
+/* Printed to the PDF queue, every face of a collection is embedded under its own
+ * name.  Wine's PostScript driver (8.0) itself crashes on any font with PostScript
+ * outlines, installed or not, so the printed folder holds TrueType outlines only. */
+TEST_F(OpenTypeFolder, EveryFaceIsPrintedInItsOwnFace)
+{
+    for (const char *file : {"Nimbus.otf", "Symbols.OTC"})
+        ASSERT_TRUE(DeleteFileA((folder + file).c_str()));
+    Scan(1);
+    std::set<std::string> before = printout::PdfFiles();
+    ScriptExpect(Dialog("Print", IDOK));
+    ScriptExpect(Box("Press AFTER all pages are printed", ""));
+    SendCommand(CMD_PRINT);
+    std::vector<std::string> pdfs = printout::WaitForNewPdfs(before, 1);
+    ASSERT_EQ(1u, pdfs.size());
+    std::vector<std::string> fonts = printout::ReadPrintout(pdfs[0]).fonts;
+    for (const char *name : {"ZvTtcASansMono", "ZvTtcASerif", "ZvCjkASerif-Bold", "DejaVuSans"})
+        EXPECT_NE(fonts.end(), std::find(fonts.begin(), fonts.end(), name)) << name << " is not in " << pdfs[0];
 }
 
 /* Value names as the system gives them; a collection is installed once through
