@@ -29,8 +29,9 @@ static void FormatFailure(char *text, size_t size, const char *fullName)
     snprintf(text, size, "%s\nFont %s will be not installed", installMessage, fullName);
 }
 
-/* The walk under way: where it started and the face name it visits. */
-static int walkFirst;
+/* The walk under way: where it started (-1: none under way) and the face name it
+ * visits. */
+static int walkFirst = -1;
 static const char *walkFaceName;
 
 int ForEachCatalogueFont(const char *faceName, FONTENUMPROCA visit, LPARAM userValue,
@@ -50,6 +51,8 @@ int ForEachCatalogueFont(const char *faceName, FONTENUMPROCA visit, LPARAM userV
         }
         cataloguePos++;
     }
+    walkFirst = -1;
+    walkFaceName = NULL;
     return 1;
 }
 
@@ -58,7 +61,7 @@ int ForEachCatalogueFont(const char *faceName, FONTENUMPROCA visit, LPARAM userV
  * to do. */
 static int CollectionVisitedBefore(const FontRecord *record)
 {
-    if (record->faceCount == 0)
+    if (record->faceCount == 0 || walkFirst < 0)
         return 0;
     for (int i = walkFirst; i < cataloguePos && i < catalogue.count; i++) {
         const FontRecord *earlier = catalogue.records[i];
