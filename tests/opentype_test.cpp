@@ -194,6 +194,15 @@ TEST_F(OpenTypeFolder, InstallationNamesOutlinesAndCollectionsAsTheSystemDoes)
         }
         RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kFontKeyNt, value);
     }
+    /* A walk over both faces installs the file once, without a box for the second. */
+    installMode = IDC_INSTALL_COPY;
+    ForEachCatalogueFont(NULL, (FONTENUMPROCA)InstallCatalogueFont, 0, 5, 6);
+    const std::string target = std::string(windowsDirectory) + "\\Fonts\\Pair.ttc";
+    EXPECT_TRUE(Listed("ZvTtcA Serif"));
+    for (int n = 0; n < 4 && RemoveFontResourceA(target.c_str()); n++)
+        ;
+    EXPECT_TRUE(DeleteFileA(target.c_str()));
+    EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kFontKeyNt, "ZvTtcA Sans Mono & ZvTtcA Serif (TrueType)"));
 }
 
 }  // namespace
