@@ -98,7 +98,8 @@ const char *OpenableFileName(const WIN32_FIND_DATAA *entry)
 {
     if (strchr(entry->cFileName, '?') == NULL)
         return entry->cFileName;
-    return entry->cAlternateFileName[0] != 0 ? entry->cAlternateFileName : NULL;
+    const char *shortName = entry->cAlternateFileName;
+    return shortName[0] != 0 && strchr(shortName, '?') == NULL ? shortName : NULL;
 }
 
 /* The name of a font file of this scan under which it opens and whose full path

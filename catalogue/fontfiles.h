@@ -80,7 +80,8 @@ int IsFontFileNameOfKinds(const char *name, int kinds);
 
 /* The name under which a listed file opens: its long name, or its short (8.3)
  * name when the long one holds characters the code page cannot spell (shown as
- * "?"); NULL when there is no such name. */
+ * "?"); NULL when there is no such name (no short name, or one that cannot be
+ * spelled either). */
 const char *OpenableFileName(const WIN32_FIND_DATAA *entry);
 
 #endif
