@@ -212,6 +212,11 @@ static void AfterStyleChange(HWND window)
 
 static OPENFILENAMEA directoryDialog;
 static char directoryDialogFile[300];
+/* The file types of the folder dialog; the third makes the scan take every kind
+ * of font file. */
+static const char kDirectoryFilter[] =
+    "True Type Fonts\0*.ttf\0All Files\0*.*\0All fonts\0*.ttf;*.otf;*.ttc;*.otc\0";
+static const DWORD kAllFontsFilter = 3;
 
 static void OnDefineDirectory(HWND window)
 {
@@ -220,7 +225,7 @@ static void OnDefineDirectory(HWND window)
         directoryDialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
         directoryDialog.hwndOwner = window;
         directoryDialog.hInstance = appInstance;
-        directoryDialog.lpstrFilter = "True Type Fonts\0*.ttf\0All Files\0*.*\0";
+        directoryDialog.lpstrFilter = kDirectoryFilter;
         directoryDialog.nFilterIndex = 1;
         strcpy(directoryDialogFile, "Allfiles");
         directoryDialog.lpstrFile = directoryDialogFile;
@@ -231,6 +236,9 @@ static void OnDefineDirectory(HWND window)
     if (!GetOpenFileNameA(&directoryDialog))
         return;
     settings.directoryChosen = 1;
+    /* The block keeps the type picked, for this scan, later rescans and the next
+     * time the dialog opens. */
+    settings.allFontFiles = directoryDialog.nFilterIndex == kAllFontsFilter;
     if (settings.currentDirectory[0] != 0)
         strcpy(settings.previousDirectory, settings.currentDirectory);
     int folderLength = directoryDialog.nFileOffset;

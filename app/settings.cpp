@@ -30,6 +30,7 @@ void ResetViewSettings(void)
     settings.includeSubdirectories = 0;
     settings.sourceIsDirectory = 0;
     settings.directoryChosen = 0;
+    settings.allFontFiles = 0;
     settings.currentDirectory[0] = 0;
     settings.previousDirectory[0] = 0;
     settings.marginLeft = 4;

@@ -45,6 +45,7 @@ struct ViewSettings {
     int includeSubdirectories;
     int sourceIsDirectory;       /* 0 installed fonts, 1 currentDirectory */
     int directoryChosen;
+    int allFontFiles;            /* the folder scan takes .otf, .ttc and .otc files too */
     char currentDirectory[NAME_SIZE];
     char previousDirectory[NAME_SIZE];
     float marginLeft;            /* tenths of an inch */

@@ -1,10 +1,11 @@
-/* dirscan.cpp - filling the Catalogue from the .ttf files of a folder and, when
- * asked, of every folder below it: a counting pass, then a reading pass with a
- * progress window that the Escape key stops after the current file.
+/* dirscan.cpp - filling the Catalogue from the .ttf files of a folder (with the
+ * "All fonts" type also its .otf, .ttc and .otc files) and, when asked, of every
+ * folder below it: a counting pass, then a reading pass with a progress window
+ * that the Escape key stops after the current file.
  *
  * ScanDirectoryFonts is the folder branch of ScanFonts (fontlist.cpp), run inside
  * the main window's UM_RESCAN (app/mainwnd.cpp).  Each file goes to ReadFontFile
- * (ttfread.cpp).  Reads the view settings (includeSubdirectories,
+ * (ttfread.cpp).  Reads the view settings (includeSubdirectories, allFontFiles,
  * currentDirectory); shows "can't close directory" when a listing cannot be
  * closed; creates and destroys the progress window. */
 #include "fontfiles.h"
@@ -58,23 +59,59 @@ static int AsciiLower(int c)
     return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c;
 }
 
-int IsFontFileName(const char *name)
+/* 1 when the name's part from its last dot on is one of the extensions, in any
+ * letter case. */
+static int HasExtension(const char *name, const char *const *extensions, int count)
 {
     const char *dot = strrchr(name, '.');
     if (dot == NULL)
         return 0;
-    const char *wanted = ".ttf";
-    for (int i = 0; i < 5; i++)
-        if (AsciiLower((unsigned char)dot[i]) != wanted[i])
-            return 0;
-    return 1;
+    for (int e = 0; e < count; e++) {
+        const char *wanted = extensions[e];
+        int i = 0;
+        while (i < 5 && AsciiLower((unsigned char)dot[i]) == wanted[i] && wanted[i] != 0)
+            i++;
+        if (i == 4 && dot[4] == 0)
+            return 1;
+    }
+    return 0;
 }
 
-/* A .ttf file whose full path fits; longer paths are left alone. */
-static int IsReadableFontEntry(const char *directory, const WIN32_FIND_DATAA *entry)
+int IsFontFileName(const char *name)
 {
+    return IsFontFileNameOfKinds(name, SFNT_KIND_TRUETYPE);
+}
+
+int IsFontFileNameOfKinds(const char *name, int kinds)
+{
+    static const char *const extensions[] = {".ttf", ".otf", ".ttc", ".otc"};
+    return HasExtension(name, extensions, kinds == SFNT_KIND_TRUETYPE ? 1 : 4);
+}
+
+/* The kinds of file this scan takes. */
+static int ScanKinds(void)
+{
+    return settings.allFontFiles ? SFNT_KINDS_ALL : SFNT_KIND_TRUETYPE;
+}
+
+const char *OpenableFileName(const WIN32_FIND_DATAA *entry)
+{
+    if (strchr(entry->cFileName, '?') == NULL)
+        return entry->cFileName;
+    const char *shortName = entry->cAlternateFileName;
+    return shortName[0] != 0 && strchr(shortName, '?') == NULL ? shortName : NULL;
+}
+
+/* The name of a font file of this scan under which it opens and whose full path
+ * fits; NULL for every other entry. */
+static const char *ReadableFontName(const char *directory, const WIN32_FIND_DATAA *entry)
+{
+    const char *name = OpenableFileName(entry);
     char path[NAME_SIZE];
-    return IsFontFileName(entry->cFileName) && JoinPath(path, directory, entry->cFileName, "");
+    if (name == NULL || !IsFontFileNameOfKinds(name, ScanKinds()) ||
+        !JoinPath(path, directory, name, ""))
+        return NULL;
+    return name;
 }
 
 static int CloseListing(HANDLE find)
@@ -108,7 +145,7 @@ int CountFontFiles(const char *directory, int *count)
             if (settings.includeSubdirectories && !IsDotEntry(entry.cFileName) &&
                 JoinPath(subdirectory, directory, entry.cFileName, "\\"))
                 CountFontFiles(subdirectory, count);
-        } else if (IsReadableFontEntry(directory, &entry)) {
+        } else if (ReadableFontName(directory, &entry) != NULL) {
             (*count)++;
         }
     } while (FindNextFileA(find, &entry));
@@ -223,10 +260,10 @@ int ScanDirectory(HDC dc, const char *directory, HWND progressBar, int *stop)
                 /* Its message, if it showed one, let other windows paint, perhaps
                  * through this context: the metrics are taken anew. */
                 RenewFontFileRun();
-        } else if (IsReadableFontEntry(directory, &entry)) {
+        } else if (const char *name = ReadableFontName(directory, &entry)) {
             if (progressBar != NULL)
                 StepProgress(progressBar);
-            ReadFontFile(dc, directory, entry.cFileName);
+            ReadFontFileKinds(dc, directory, name, ScanKinds());
             PollEscape(stop);
         }
     } while (FindNextFileA(find, &entry));

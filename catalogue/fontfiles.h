@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include "fontlist.h"
+#include "ttfcore.h"
 
 /* Why a file gave a record or none. */
 enum FontFileResult {
@@ -17,7 +18,7 @@ enum FontFileResult {
     FONT_FILE_PATH_TOO_LONG = -1,    /* directory + name would not fit in 299 characters */
     FONT_FILE_CANT_OPEN = -2,
     FONT_FILE_CANT_READ = -3,
-    FONT_FILE_NOT_TRUETYPE = -4,     /* sfnt version neither 1.0 nor "true" */
+    FONT_FILE_NOT_TRUETYPE = -4,     /* a kind of file the read does not take */
     FONT_FILE_NO_NAME_TABLE = -5,
     FONT_FILE_NO_OS2_TABLE = -6,
     FONT_FILE_NO_METRICS = -7,       /* GetTextMetricsA failed */
@@ -33,6 +34,16 @@ enum { FONT_READ_CHUNK = 16384 };
  * Both give the same record. */
 FontFileResult ReadFontRecord(HDC dc, const char *directory, const char *fileName,
                               int wholeFile, FontRecord *record);
+/* The same for face `face` of a file read with `kinds` (SfntKinds); *faceCount
+ * gets the number of faces the file has (1 for a single font, 0 when it has none
+ * to read). */
+FontFileResult ReadFontFace(HDC dc, const char *directory, const char *fileName,
+                            int wholeFile, int kinds, int face, FontRecord *record,
+                            int *faceCount);
+
+/* The full name (name id 4) of face `face` of the file at path, read as the "All
+ * fonts" scan reads it; 0 when that face gives no record. */
+int ReadFaceFullName(const char *path, int face, char *name, size_t size);
 
 /* Nothing changes the scan's device context while one folder is scanned, so its
  * metrics, which every record carries, are taken once: between BeginFontFileRun
@@ -63,5 +74,14 @@ HWND CreateScanProgress(int count, HWND *dialog);
 
 /* 1 when the name's part from its last dot on is ".ttf" in any letter case. */
 int IsFontFileName(const char *name);
+/* The same with the kinds a scan takes: SFNT_KINDS_ALL also takes ".otf", ".ttc"
+ * and ".otc". */
+int IsFontFileNameOfKinds(const char *name, int kinds);
+
+/* The name under which a listed file opens: its long name, or its short (8.3)
+ * name when the long one holds characters the code page cannot spell (shown as
+ * "?"); NULL when there is no such name (no short name, or one that cannot be
+ * spelled either). */
+const char *OpenableFileName(const WIN32_FIND_DATAA *entry);
 
 #endif

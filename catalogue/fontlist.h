@@ -9,8 +9,8 @@
 
 #include <windows.h>
 
-/* One font: an installed family, or one .ttf file.  A flat block without pointers,
- * copied whole from the Catalogue into the DisplayList. */
+/* One font: an installed family, or one font file (one face of a collection).  A
+ * flat block without pointers, copied whole from the Catalogue into the DisplayList. */
 struct FontRecord {
     LOGFONTA logFont;            /* lfFaceName is the family name (name id 1) */
     TEXTMETRICA textMetrics;
@@ -24,6 +24,9 @@ struct FontRecord {
     char version[300];           /* name id 5 */
     char trademark[300];         /* name id 7 */
     int boldFlag;                /* OS/2 fsSelection & 32 */
+    int postScriptOutlines;      /* an OpenType face with PostScript outlines */
+    int faceIndex;               /* the face within its collection */
+    int faceCount;               /* faces of the collection; 0 for a single font */
 };
 
 /* A heap array of record pointers, absent (NULL) while empty.  The array has room
@@ -62,6 +65,9 @@ int CountFontFiles(const char *directory, int *count);
 int ScanDirectory(HDC dc, const char *directory, HWND progressBar, int *stop);
 /* Reads one .ttf file and appends its record; silent on every failure. */
 void ReadFontFile(HDC dc, const char *directory, const char *fileName);
+/* The same with the kinds of file taken (SfntKinds of ttfcore.h): a collection
+ * appends one record per face that can be read. */
+void ReadFontFileKinds(HDC dc, const char *directory, const char *fileName, int kinds);
 
 /* Sorts the Catalogue by face name (byte order, stable); returns 1. */
 int SortCatalogue(void);

@@ -1,6 +1,6 @@
-/* ttfcore.cpp - the TrueType reading core (see ttfcore.h): checked reads over one
- * file image, loading of byte ranges on demand, the table directory search, the
- * name record selection and the OS/2 fields.
+/* ttfcore.cpp - the font reading core (see ttfcore.h): checked reads over one
+ * file image, loading of byte ranges on demand, the faces of a collection, the
+ * table directory search, the name record selection and the OS/2 fields.
  *
  * No <windows.h> here: files and code pages are the caller's (ttfread.cpp).  All
  * positions are computed in 64 bits and every bound is checked as
@@ -13,6 +13,12 @@
 static const uint32_t kSfntVersion = 0;
 static const uint32_t kSfntNumTables = 4;
 static const uint32_t kSfntTableRecords = 12;
+/* Collection header ('ttcf'): versions 1 and 2 share these fields; version 2's
+ * signature fields after the offsets are not read. */
+static const uint32_t kTtcMajorVersion = 4;
+static const uint32_t kTtcNumFonts = 8;
+static const uint32_t kTtcOffsets = 12;
+static const uint32_t kTtcOffsetSize = 4;
 /* Table record */
 static const uint32_t kTableRecordTag = 0;
 static const uint32_t kTableRecordOffset = 8;
@@ -170,21 +176,31 @@ uint32_t SfntTag(const char *tag)
 
 /* ---- the table directory ---- */
 
+static int IsTrueTypeVersion(uint32_t version)
+{
+    return version == SFNT_VERSION_TRUETYPE || version == SFNT_VERSION_TRUE;
+}
+
 int FindSfntTable(SfntImage *image, const char *tag, uint32_t *tableOffset)
 {
-    uint32_t version = SfntU32(image, kSfntVersion);
-    unsigned numTables = SfntU16(image, kSfntNumTables);
+    if (!IsTrueTypeVersion(SfntU32(image, kSfntVersion)))
+        return 0;
+    return FindSfntTableAt(image, 0, tag, tableOffset);
+}
+
+int FindSfntTableAt(SfntImage *image, uint32_t directory, const char *tag,
+                    uint32_t *tableOffset)
+{
+    unsigned numTables = SfntU16(image, (uint64_t)directory + kSfntNumTables);
     /* The stored searchRange, entrySelector and rangeShift are not trusted. */
     unsigned entrySelector = 0;
     while ((2u << entrySelector) <= numTables)
         entrySelector++;
     uint32_t searchRange = 16u << entrySelector;
     uint32_t rangeShift = (16u * numTables - searchRange) & 0xFFFFu;
-    if (version != SFNT_VERSION_TRUETYPE && version != SFNT_VERSION_TRUE)
-        return 0;
 
     uint32_t wanted = SfntTag(tag);
-    uint64_t record = kSfntTableRecords;
+    uint64_t record = (uint64_t)directory + kSfntTableRecords;
     if (wanted >= SfntU32(image, record + rangeShift + kTableRecordTag))
         record += rangeShift;
     uint32_t step = searchRange;
@@ -200,6 +216,40 @@ int FindSfntTable(SfntImage *image, const char *tag, uint32_t *tableOffset)
     if (offset >= image->size)
         return 0;
     *tableOffset = offset;
+    return 1;
+}
+
+/* ---- the faces ---- */
+
+int SfntFaceCount(SfntImage *image, int kinds, int *collection)
+{
+    *collection = 0;
+    if (!SfntHas(image, 0, kTtcOffsets) || SfntU32(image, 0) != SFNT_TAG_COLLECTION)
+        return 1;
+    *collection = 1;
+    unsigned major = SfntU16(image, kTtcMajorVersion);
+    if (!(kinds & SFNT_KIND_COLLECTION) || (major != 1 && major != 2))
+        return 0;
+    /* Only the entries the image holds: a count beyond them names faces that
+     * cannot be found. */
+    uint32_t count = SfntU32(image, kTtcNumFonts);
+    uint32_t held = (image->size - kTtcOffsets) / kTtcOffsetSize;
+    if (count > held)
+        count = held;
+    return count < (uint32_t)kSfntFaceLimit ? (int)count : kSfntFaceLimit;
+}
+
+int SfntFaceDirectory(SfntImage *image, int face, uint32_t *directory)
+{
+    *directory = 0;
+    if (face < 0 || !SfntHas(image, 0, 4))
+        return 0;
+    if (SfntU32(image, 0) != SFNT_TAG_COLLECTION)
+        return face == 0;
+    uint64_t entry = kTtcOffsets + (uint64_t)kTtcOffsetSize * (uint32_t)face;
+    if (!SfntHas(image, entry, kTtcOffsetSize))
+        return 0;
+    *directory = SfntU32(image, entry);
     return 1;
 }
 
@@ -307,19 +357,32 @@ static int ReadNameTable(SfntImage *image, uint32_t table, const TtfPlatform *pl
 
 /* ---- one font ---- */
 
+static int TakesVersion(uint32_t version, int kinds)
+{
+    if (IsTrueTypeVersion(version))
+        return 1;
+    return version == SFNT_VERSION_OTTO && (kinds & (SFNT_KIND_OPENTYPE | SFNT_KIND_COLLECTION));
+}
+
 TtfResult ReadSfntFont(SfntImage *image, const TtfPlatform *platform, TtfFontInfo *info)
 {
+    return ReadSfntFace(image, 0, SFNT_KIND_TRUETYPE, platform, info);
+}
+
+TtfResult ReadSfntFace(SfntImage *image, uint32_t directory, int kinds,
+                       const TtfPlatform *platform, TtfFontInfo *info)
+{
     memset(info, 0, sizeof *info);
-    uint32_t version = SfntU32(image, kSfntVersion);
+    uint32_t version = SfntU32(image, (uint64_t)directory + kSfntVersion);
     uint32_t nameTable = 0;
     uint32_t os2Table = 0;
     TtfResult result = TTF_OK;
-    if (version != SFNT_VERSION_TRUETYPE && version != SFNT_VERSION_TRUE)
+    if (!TakesVersion(version, kinds))
         result = TTF_NOT_TRUETYPE;
-    else if (!FindSfntTable(image, "name", &nameTable) ||
+    else if (!FindSfntTableAt(image, directory, "name", &nameTable) ||
              !ReadNameTable(image, nameTable, platform, info))
         result = TTF_NO_NAME_TABLE;
-    else if (!FindSfntTable(image, "OS/2", &os2Table) ||
+    else if (!FindSfntTableAt(image, directory, "OS/2", &os2Table) ||
              !SfntHas(image, os2Table, kOs2UsedBytes))
         result = TTF_NO_OS2_TABLE;
     if (image->ioFailed)
@@ -335,5 +398,6 @@ TtfResult ReadSfntFont(SfntImage *image, const TtfPlatform *platform, TtfFontInf
     info->underline = (int)(info->fsSelection & kFsUnderscore);
     info->strikeOut = (int)(info->fsSelection & kFsStrikeout);
     info->boldFlag = (int)(info->fsSelection & kFsBold);
+    info->postScriptOutlines = version == SFNT_VERSION_OTTO;
     return TTF_OK;
 }

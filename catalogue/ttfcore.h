@@ -1,5 +1,6 @@
-/* ttfcore.h - reading one TrueType file image: the offset table and table directory,
- * the name table with its record selection, and the two OS/2 fields we use.
+/* ttfcore.h - reading one font file image: the offset table and table directory (of
+ * the file, or of each face of a collection), the name table with its record
+ * selection, and the two OS/2 fields we use.
  *
  * Compiled without <windows.h>, natively as well (sanitizers, fuzzing), so it knows
  * nothing of files or code pages: the Win32 side (ttfread.cpp) hands it the bytes,
@@ -22,9 +23,27 @@ enum {
     kSfntRangeSlots = 16         /* loaded byte ranges remembered per file */
 };
 
-/* sfnt versions that are read: 1.0 and the four letters "true". */
+/* sfnt versions that are read: 1.0 and the four letters "true"; "OTTO" (PostScript
+ * outlines) only when OpenType files are asked for.  "ttcf" starts a collection. */
 #define SFNT_VERSION_TRUETYPE 0x00010000u
 #define SFNT_VERSION_TRUE     0x74727565u
+#define SFNT_VERSION_OTTO     0x4F54544Fu
+#define SFNT_TAG_COLLECTION   0x74746366u
+
+/* The kinds of file a read takes.  A scan of .ttf files takes TrueType alone;
+ * the "All fonts" scan takes all three. */
+enum SfntKinds {
+    SFNT_KIND_TRUETYPE = 1,      /* 1.0 or "true" */
+    SFNT_KIND_OPENTYPE = 2,      /* "OTTO" */
+    SFNT_KIND_COLLECTION = 4,    /* "ttcf" version 1 or 2, whose faces may be either */
+    SFNT_KINDS_ALL = 7
+};
+
+enum {
+    /* Faces read from one collection at most: real ones hold a few dozen, and a
+     * forged count must not make a scan run for hours. */
+    kSfntFaceLimit = 1024
+};
 
 struct SfntRange {
     uint32_t start;
@@ -69,12 +88,26 @@ uint32_t SfntU32(SfntImage *image, uint64_t pos);
 /* A tag such as "name" or "OS/2" as the big-endian number the directory holds. */
 uint32_t SfntTag(const char *tag);
 
-/* Finds a table through the directory with the halving search of the format:
+/* Finds a table through the file's directory (at offset 0) with the halving search of the format:
  * entrySelector, searchRange and rangeShift are computed from numTables, at most
  * entrySelector + 2 tags are compared.  Returns 1 and the table's offset from the
  * start of the file, or 0 when the version is not a TrueType one, the tag is not
  * found or the table starts outside the image. */
 int FindSfntTable(SfntImage *image, const char *tag, uint32_t *tableOffset);
+/* The same search through the table directory at `directory` (a face of a
+ * collection), whatever its version. */
+int FindSfntTableAt(SfntImage *image, uint32_t directory, const char *tag,
+                    uint32_t *tableOffset);
+
+/* The faces of an image, read with `kinds`: a collection gives the faces whose
+ * entry in its offset table lies inside the image (at most kSfntFaceLimit) and
+ * sets *collection; anything else is one face at offset 0 (whose version
+ * ReadSfntFace judges).  A collection that `kinds` does not take, or whose
+ * version is not 1 or 2, has no faces. */
+int SfntFaceCount(SfntImage *image, int kinds, int *collection);
+/* The table directory of face `face` (0 for a single font); 0 when there is no
+ * such entry. */
+int SfntFaceDirectory(SfntImage *image, int face, uint32_t *directory);
 
 /* What the Win32 side supplies. */
 struct TtfPlatform {
@@ -101,18 +134,23 @@ struct TtfFontInfo {
     int underline;                   /* fsSelection & 2: lfUnderline */
     int strikeOut;                   /* fsSelection & 16: lfStrikeOut */
     int boldFlag;                    /* fsSelection & 32 */
+    int postScriptOutlines;          /* sfnt version "OTTO" */
 };
 
 enum TtfResult {
     TTF_OK = 1,
-    TTF_NOT_TRUETYPE = -1,       /* sfnt version neither 1.0 nor "true" (or no header) */
+    TTF_NOT_TRUETYPE = -1,       /* an sfnt version the read does not take (or no header) */
     TTF_NO_NAME_TABLE = -2,
     TTF_NO_OS2_TABLE = -3,
     TTF_UNREADABLE = -4          /* the file could not be read (image ioFailed) */
 };
 
-/* Reads names and OS/2 fields of one image into info (cleared first). */
+/* Reads names and OS/2 fields of one TrueType image into info (cleared first). */
 TtfResult ReadSfntFont(SfntImage *image, const TtfPlatform *platform, TtfFontInfo *info);
+/* The same for the face whose table directory lies at `directory`, taking the
+ * sfnt versions `kinds` allows (a face inside a collection: TrueType or OTTO). */
+TtfResult ReadSfntFace(SfntImage *image, uint32_t directory, int kinds,
+                       const TtfPlatform *platform, TtfFontInfo *info);
 
 /* Name ids taken and their rank of one Windows Unicode record: 1 for English (US),
  * 2 for the system's locale, 3 for both. */

@@ -1,12 +1,12 @@
-/* ttfread.cpp - reading one .ttf file into a font record: the Win32 side of the
- * TrueType reader (ttfcore.cpp does the parsing).
+/* ttfread.cpp - reading one font file into font records (one per face of a
+ * collection): the Win32 side of the font reader (ttfcore.cpp does the parsing).
  *
  * Opens the file, reads the bytes the parser asks for into the FileBuffer (each at
  * its own offset, so the image is used in place), converts the Windows Unicode
  * names to the ANSI code page, takes the metrics of the scan's device context and
  * appends the record to the Catalogue.  Touches the FileBuffer (app/startup.cpp
  * allocates it) and the Catalogue (fontlist.cpp).  Called by the folder scan
- * (dirscan.cpp) for every .ttf file, and by zenvrix-info.exe. */
+ * (dirscan.cpp) for every font file it takes, and by zenvrix-info.exe. */
 #include "fontfiles.h"
 
 #include <stdio.h>
@@ -114,8 +114,10 @@ static FontFileResult ResultOf(TtfResult result)
     }
 }
 
-/* Reads the open file's names and OS/2 fields into info. */
-static FontFileResult ReadOpenFont(HFILE file, int wholeFile, TtfFontInfo *info)
+/* Reads the names and OS/2 fields of face `face` of the open file into info;
+ * *faceCount gets the number of faces the file has. */
+static FontFileResult ReadOpenFont(HFILE file, int wholeFile, int kinds, int face,
+                                   TtfFontInfo *info, int *faceCount, int *collection)
 {
     if (fileBuffer == NULL)
         return FONT_FILE_CANT_READ;
@@ -142,7 +144,13 @@ static FontFileResult ReadOpenFont(HFILE file, int wholeFile, TtfFontInfo *info)
     platform.systemLcid = (uint32_t)GetSystemDefaultLCID();
     platform.toAnsi = ConvertToAnsi;
     platform.context = NULL;
-    return ResultOf(ReadSfntFont(&image, &platform, info));
+    *faceCount = SfntFaceCount(&image, kinds, collection);
+    uint32_t directory = 0;
+    if (image.ioFailed)
+        return FONT_FILE_CANT_READ;
+    if (face >= *faceCount || !SfntFaceDirectory(&image, face, &directory))
+        return FONT_FILE_NOT_TRUETYPE;
+    return ResultOf(ReadSfntFace(&image, directory, kinds, &platform, info));
 }
 
 static void CopyText(char *member, const char *text)
@@ -153,7 +161,17 @@ static void CopyText(char *member, const char *text)
 FontFileResult ReadFontRecord(HDC dc, const char *directory, const char *fileName,
                               int wholeFile, FontRecord *record)
 {
+    int faceCount;
+    return ReadFontFace(dc, directory, fileName, wholeFile, SFNT_KIND_TRUETYPE, 0, record,
+                        &faceCount);
+}
+
+FontFileResult ReadFontFace(HDC dc, const char *directory, const char *fileName,
+                            int wholeFile, int kinds, int face, FontRecord *record,
+                            int *faceCount)
+{
     memset(record, 0, sizeof *record);
+    *faceCount = 0;
     /* A path that does not fit is not cut: a cut path could name another file. */
     char path[300];
     int length = snprintf(path, sizeof path, "%s%s", directory, fileName);
@@ -167,7 +185,9 @@ FontFileResult ReadFontRecord(HDC dc, const char *directory, const char *fileNam
         return FONT_FILE_CANT_OPEN;
     fontReadCounters.files++;
     TtfFontInfo info;
-    FontFileResult result = ReadOpenFont(file, wholeFile, &info);
+    int collection = 0;
+    FontFileResult result = ReadOpenFont(file, wholeFile, kinds, face, &info, faceCount,
+                                         &collection);
     _lclose(file);
     if (result != FONT_FILE_OK)
         return result;
@@ -186,6 +206,9 @@ FontFileResult ReadFontRecord(HDC dc, const char *directory, const char *fileNam
     CopyText(record->version, info.version);
     CopyText(record->trademark, info.trademark);
     record->boldFlag = info.boldFlag;
+    record->postScriptOutlines = info.postScriptOutlines;
+    record->faceIndex = face;
+    record->faceCount = collection ? *faceCount : 0;
     CopyText(record->fileName, fileName);
     CopyText(record->filePath, path);
     record->fontType = TRUETYPE_FONTTYPE;
@@ -194,16 +217,57 @@ FontFileResult ReadFontRecord(HDC dc, const char *directory, const char *fileNam
     return FONT_FILE_OK;
 }
 
+int ReadFaceFullName(const char *path, int face, char *name, size_t size)
+{
+    if (size > 0)
+        name[0] = 0;
+    HFILE file = _lopen(path, OF_READ);
+    if (file == HFILE_ERROR)
+        return 0;
+    TtfFontInfo info;
+    int faceCount = 0;
+    int collection = 0;
+    FontFileResult result = ReadOpenFont(file, 0, SFNT_KINDS_ALL, face, &info, &faceCount,
+                                         &collection);
+    _lclose(file);
+    if (result != FONT_FILE_OK)
+        return 0;
+    snprintf(name, size, "%s", info.fullName);
+    return 1;
+}
+
 void ReadFontFile(HDC dc, const char *directory, const char *fileName)
 {
+    ReadFontFileKinds(dc, directory, fileName, SFNT_KIND_TRUETYPE);
+}
+
+/* Every face of the file in its order; a face that cannot be read is passed over,
+ * and the file counts as read when some face was.  Running out of memory ends the
+ * file: its message was shown once. */
+void ReadFontFileKinds(HDC dc, const char *directory, const char *fileName, int kinds)
+{
     static FontRecord record;    /* no allocation per file */
-    FontFileResult result = ReadFontRecord(dc, directory, fileName, 0, &record);
-    if (result == FONT_FILE_OK &&
-        !AppendFontRecord(&record.logFont, &record.textMetrics, TRUETYPE_FONTTYPE, (LPARAM)&record))
-        result = FONT_FILE_NO_MEMORY;
-    if (result == FONT_FILE_NO_MEMORY)
-        RenewFontFileRun();      /* after the out-of-memory message */
-    lastFontFileResult = result;
+    int faceCount = 1;
+    FontFileResult fileResult = FONT_FILE_NOT_TRUETYPE;
+    for (int face = 0; face < faceCount; face++) {
+        FontFileResult result =
+            ReadFontFace(dc, directory, fileName, 0, kinds, face, &record, &faceCount);
+        if (result == FONT_FILE_OK &&
+            !AppendFontRecord(&record.logFont, &record.textMetrics, TRUETYPE_FONTTYPE,
+                              (LPARAM)&record))
+            result = FONT_FILE_NO_MEMORY;
+        if (fileResult != FONT_FILE_OK)
+            fileResult = result;
+        if (result == FONT_FILE_NO_MEMORY) {
+            RenewFontFileRun();  /* after the out-of-memory message */
+            break;
+        }
+        /* A file that cannot be found, opened or read gives no other face either. */
+        if (result == FONT_FILE_PATH_TOO_LONG || result == FONT_FILE_CANT_OPEN ||
+            result == FONT_FILE_CANT_READ)
+            break;
+    }
+    lastFontFileResult = fileResult;
 }
 
 const char *FontFileResultText(FontFileResult result)
@@ -213,7 +277,7 @@ const char *FontFileResultText(FontFileResult result)
     case FONT_FILE_PATH_TOO_LONG: return "path longer than 299 characters";
     case FONT_FILE_CANT_OPEN: return "cannot open the file";
     case FONT_FILE_CANT_READ: return "cannot read the file";
-    case FONT_FILE_NOT_TRUETYPE: return "not a TrueType file";
+    case FONT_FILE_NOT_TRUETYPE: return "not a font file of the kinds read";
     case FONT_FILE_NO_NAME_TABLE: return "no name table";
     case FONT_FILE_NO_OS2_TABLE: return "no OS/2 table";
     case FONT_FILE_NO_METRICS: return "no text metrics";

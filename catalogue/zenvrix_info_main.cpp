@@ -1,6 +1,8 @@
-/* zenvrix_info_main.cpp - zenvrix-info.exe, a console program that reads the .ttf
- * files named on its command line with the program's own reader (ReadFontFile and
- * all it calls) and prints one line per record on standard output:
+/* zenvrix_info_main.cpp - zenvrix-info.exe, a console program that reads the font
+ * files named on its command line (.ttf, .otf, .ttc, .otc) with the program's own
+ * reader (ReadFontFileKinds and all it calls, taking every kind the "All fonts"
+ * scan takes) and prints one line per record, that is per face, on standard
+ * output:
  *
  *   path  face  subfamily  full name  identifier  version  copyright  trademark
  *   lfWeight  lfItalic  lfUnderline  lfStrikeOut  boldFlag
@@ -73,7 +75,7 @@ static int SplitPath(const char *path, char *directory, const char **name)
 int main(int argc, char **argv)
 {
     if (argc < 2) {
-        fprintf(stderr, "usage: zenvrix-info FILE.ttf...\n");
+        fprintf(stderr, "usage: zenvrix-info FONTFILE...\n");
         return 2;
     }
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, FILE_BUFFER_SIZE);
@@ -102,15 +104,15 @@ int main(int argc, char **argv)
         if (!SplitPath(argv[i], directory, &name)) {
             lastFontFileResult = FONT_FILE_PATH_TOO_LONG;
         } else {
-            ReadFontFile(dc, directory, name);
+            ReadFontFileKinds(dc, directory, name, SFNT_KINDS_ALL);
         }
-        if (catalogue.count > before) {
-            PrintRecord(argv[i], catalogue.records[catalogue.count - 1]);
-        } else {
+        for (int r = before; r < catalogue.count; r++)
+            PrintRecord(argv[i], catalogue.records[r]);
+        if (catalogue.count == before) {
             fprintf(stderr, "%s: %s\n", argv[i], FontFileResultText(lastFontFileResult));
             status = 1;
         }
-        /* One record at a time is enough. */
+        /* One file's records at a time are enough. */
         FreeFontList(&catalogue);
     }
     fflush(stdout);

@@ -64,7 +64,7 @@ foreach(e2e_script ${ZENVRIX_E2E_TESTS})
 endforeach()
 
 # The TrueType oracle: zenvrix-info.exe under Wine against an independent reader
-# built on fontTools, over every .ttf under /usr/share/fonts.
+# built on fontTools, over every .ttf, .otf, .ttc and .otc under /usr/share/fonts.
 add_test(NAME ttf_oracle
          COMMAND /bin/bash ${CMAKE_SOURCE_DIR}/tests/oracle/run_oracle.sh
                  $<TARGET_FILE:zenvrix-info>)

@@ -1,6 +1,8 @@
 /* install.cpp - installing one font file into the running system: the test whether
  * the system already lists the font, the copy into the Fonts folder, the font
  * resource, the value in the system's font list and the WM_FONTCHANGE broadcast.
+ * A face of a collection installs its whole file, once, under a value naming all
+ * its faces.
  *
  * Touches the Fonts folder (or the System folder), the HKEY_LOCAL_MACHINE font
  * list and the graphics system's font table, and nothing of the program's own
@@ -15,6 +17,7 @@
 #include "../app/faults.h"
 #include "../app/settings.h"
 #include "../app/shell.h"
+#include "../catalogue/fontfiles.h"
 #include "../resources/resource.h"
 
 int installMode;
@@ -171,14 +174,48 @@ static const char *FindFontListKey(void)
     return NULL;
 }
 
-/* Sets "<full name> (TrueType)" to the file's name or path; 1 when it was written. */
-static int WriteFontListValue(const char *keyPath, const char *fullName, const char *data)
+/* The full name of face `face` of the record's file: the record's own, or read
+ * from the file; 0 when that face has none. */
+static int FaceFullName(const FontRecord *record, int face, char *name, size_t size)
+{
+    if (face == record->faceIndex) {
+        snprintf(name, size, "%s", record->fullFontName);
+        return 1;
+    }
+    return ReadFaceFullName(record->filePath, face, name, size);
+}
+
+/* The value name of the system's font list, as the system names its own fonts:
+ * the full name, or for a collection the full names of its faces joined by
+ * " & ", then " (OpenType)" for PostScript outlines and " (TrueType)" otherwise. */
+void FontListValueName(const FontRecord *record, char *valueName, size_t size)
+{
+    const char *kind = record->postScriptOutlines ? " (OpenType)" : " (TrueType)";
+    size_t room = size > strlen(kind) ? size - strlen(kind) : 1;
+    snprintf(valueName, room, "%s", record->fullFontName);
+    if (record->faceCount > 0) {
+        valueName[0] = 0;
+        for (int face = 0; face < record->faceCount; face++) {
+            char name[300];
+            if (!FaceFullName(record, face, name, sizeof name))
+                continue;
+            size_t used = strlen(valueName);
+            snprintf(valueName + used, room - used, "%s%s", used > 0 ? " & " : "", name);
+        }
+    }
+    size_t used = strlen(valueName);
+    snprintf(valueName + used, size - used, "%s", kind);
+}
+
+/* Sets the record's value in the font list to the file's name or path; 1 when it
+ * was written. */
+static int WriteFontListValue(const char *keyPath, const FontRecord *record, const char *data)
 {
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
         return 0;
-    char valueName[320];
-    snprintf(valueName, sizeof valueName, "%s (TrueType)", fullName);
+    char valueName[2048];
+    FontListValueName(record, valueName, sizeof valueName);
     LONG status = SeamRegSetValueExA(key, valueName, 0, REG_SZ, (const BYTE *)data,
                                      (DWORD)strlen(data) + 1);
     RegCloseKey(key);
@@ -195,7 +232,7 @@ static int InstallInPlace(const FontRecord *record, const char *keyPath)
         SetInstallMessage(textNotInstalled);
         return 0;
     }
-    if (!WriteFontListValue(keyPath, record->fullFontName, record->filePath)) {
+    if (!WriteFontListValue(keyPath, record, record->filePath)) {
         RemoveFontResourceA(record->filePath);
         SetInstallMessage(textNotInstalled);
         return 0;
@@ -236,7 +273,7 @@ static int InstallCopy(const FontRecord *record, const char *keyPath)
         SetInstallMessage(textNotInstalled);
         return 0;
     }
-    if (!WriteFontListValue(keyPath, record->fullFontName, record->fileName)) {
+    if (!WriteFontListValue(keyPath, record, record->fileName)) {
         /* The target did not exist before CopyFontFile: it is this call's own file. */
         RemoveFontResourceA(target);
         DeleteFileA(target);
@@ -257,13 +294,25 @@ static void BroadcastFontChange(void)
     shell.ownFontChange = 0;
 }
 
-int InstallFont(const FontRecord *record)
+/* The full name under which the system lists the record's font, or a face of its
+ * collection (all faces come with the file); 0 when it lists none of them. */
+static int FindListedName(const FontRecord *record, char *listed, size_t size)
 {
     HDC dc = GetDC(mainWindow);
-    int listed = IsFontInstalled(dc, record->fullFontName);
+    int found = IsFontInstalled(dc, record->fullFontName);
+    snprintf(listed, size, "%s", record->fullFontName);
+    for (int face = 0; !found && face < record->faceCount; face++)
+        found = face != record->faceIndex && FaceFullName(record, face, listed, size) &&
+                IsFontInstalled(dc, listed);
     ReleaseDC(mainWindow, dc);
-    if (listed) {
-        snprintf(installMessage, sizeof installMessage, "Font '%s' %s!", record->fullFontName,
+    return found;
+}
+
+int InstallFont(const FontRecord *record)
+{
+    char listed[300];
+    if (FindListedName(record, listed, sizeof listed)) {
+        snprintf(installMessage, sizeof installMessage, "Font '%s' %s!", listed,
                  textAlreadyInstalled);
         return 0;
     }

@@ -26,6 +26,10 @@ void ResetInstallOptions(void);
  * installMessage.  A failure leaves the Fonts folder and the registry as they were.
  * On success every top-level window hears WM_FONTCHANGE. */
 int InstallFont(const FontRecord *record);
+/* The name of the record's value in the system's font list: "<full name>
+ * (TrueType)", "(OpenType)" for PostScript outlines, and for a collection the full
+ * names of all its faces joined by " & ". */
+void FontListValueName(const FontRecord *record, char *valueName, size_t size);
 /* Copies a file whole; 1, or 0 (targetExists tells whether the target was there).
  * The target name appears only with the complete copy behind it. */
 int CopyFontFile(const char *source, const char *target);

@@ -29,10 +29,17 @@ static void FormatFailure(char *text, size_t size, const char *fullName)
     snprintf(text, size, "%s\nFont %s will be not installed", installMessage, fullName);
 }
 
+/* The walk under way: where it started (-1: none under way) and the face name it
+ * visits. */
+static int walkFirst = -1;
+static const char *walkFaceName;
+
 int ForEachCatalogueFont(const char *faceName, FONTENUMPROCA visit, LPARAM userValue,
                          int first, int last)
 {
     cataloguePos = first < 0 ? 0 : first;
+    walkFirst = cataloguePos;
+    walkFaceName = faceName;
     /* The count is read again on every turn: a box shown by the visit may let the
      * Catalogue change. */
     while (cataloguePos <= last && cataloguePos < catalogue.count) {
@@ -44,7 +51,25 @@ int ForEachCatalogueFont(const char *faceName, FONTENUMPROCA visit, LPARAM userV
         }
         cataloguePos++;
     }
+    walkFirst = -1;
+    walkFaceName = NULL;
     return 1;
+}
+
+/* 1 when the walk has visited another face of the same collection file before:
+ * that visit installed the file (or told why not), so this face has nothing left
+ * to do. */
+static int CollectionVisitedBefore(const FontRecord *record)
+{
+    if (record->faceCount == 0 || walkFirst < 0)
+        return 0;
+    for (int i = walkFirst; i < cataloguePos && i < catalogue.count; i++) {
+        const FontRecord *earlier = catalogue.records[i];
+        if ((walkFaceName == NULL || strcmp(earlier->logFont.lfFaceName, walkFaceName) == 0) &&
+            strcmp(earlier->filePath, record->filePath) == 0)
+            return 1;
+    }
+    return 0;
 }
 
 /* Installs the Catalogue entry at cataloguePos; after a failure the user chooses
@@ -55,6 +80,8 @@ int CALLBACK InstallCatalogueFont(const LOGFONTA *logFont, const TEXTMETRICA *me
     if (cataloguePos < 0 || cataloguePos >= catalogue.count)
         return 0;
     const FontRecord *record = catalogue.records[cataloguePos];
+    if (CollectionVisitedBefore(record))
+        return 1;
     installMessage[0] = 0;
     if (InstallFont(record))
         return 1;

@@ -15,8 +15,9 @@ if [ ${#targets[@]} -eq 0 ]; then
   exit 1
 fi
 
-# The corpus: real fonts as they are, and the same fonts cut down to their offset
-# table, directory, name and OS/2 tables (small inputs run much faster).
+# The corpus: real fonts as they are, and the same fonts (.ttf and .otf) cut down
+# to their offset table, directory, name and OS/2 tables (small inputs run much
+# faster), and collections (versions 1 and 2) of three such fonts each.
 corpus="$native/fuzz-corpus/ttf"
 mkdir -p "$corpus"
 if [ -z "$(ls -A "$corpus")" ]; then
@@ -29,27 +30,55 @@ if [ -z "$(ls -A "$corpus")" ]; then
 import os, struct, sys, glob
 corpus = sys.argv[1]
 fonts = sorted(glob.glob('/usr/share/fonts/**/*.ttf', recursive=True))[::10]
-for path in fonts:
-    data = open(path, 'rb').read()
-    if len(data) < 12:
-        continue
-    count = struct.unpack('>H', data[4:6])[0]
+fonts += sorted(glob.glob('/usr/share/fonts/**/*.otf', recursive=True))[::5]
+
+def tables_of(data, base):
+    count = struct.unpack('>H', data[base + 4:base + 6])[0]
     tables = {}
     for i in range(count):
-        tag, _, offset, length = struct.unpack('>4sIII', data[12 + 16 * i:28 + 16 * i])
-        tables[tag] = (offset, length)
-    keep = [t for t in sorted(tables) if t in (b'OS/2', b'head', b'name')]
-    out = bytearray(data[:4] + struct.pack('>HHHH', len(keep), 0, 0, 0))
-    body = bytearray()
-    start = 12 + 16 * len(keep)
-    for tag in keep:
-        offset, length = tables[tag]
-        out += tag + struct.pack('>III', 0, start + len(body), length)
-        body += data[offset:offset + length]
-        while len(body) % 4:
-            body += b'\0'
-    name = os.path.basename(path)[:-4] + '-tables.ttf'
-    open(os.path.join(corpus, name), 'wb').write(bytes(out + body))
+        at = base + 12 + 16 * i
+        tag, _, offset, length = struct.unpack('>4sIII', data[at:at + 16])
+        tables[tag] = data[offset:offset + length]
+    return data[base:base + 4], {t: tables[t] for t in tables if t in (b'OS/2', b'head', b'name')}
+
+def layout(faces, start):
+    """Directories and tables of the faces from file offset start on."""
+    directories, body = [], bytearray()
+    at = start + sum(12 + 16 * len(t) for _, t in faces)
+    for version, tables in faces:
+        d = bytearray(version + struct.pack('>HHHH', len(tables), 0, 0, 0))
+        for tag in sorted(tables):
+            d += tag + struct.pack('>III', 0, at + len(body), len(tables[tag]))
+            body += tables[tag]
+            while len(body) % 4:
+                body += b'\0'
+        directories.append(bytes(d))
+    return directories, bytes(body)
+
+cut = []
+for path in fonts:
+    data = open(path, 'rb').read()
+    if len(data) < 12 or data[:4] == b'ttcf':
+        continue
+    face = tables_of(data, 0)
+    cut.append(face)
+    directories, body = layout([face], 0)
+    name = os.path.splitext(os.path.basename(path))[0] + '-tables' + os.path.splitext(path)[1]
+    open(os.path.join(corpus, name), 'wb').write(directories[0] + body)
+for n in range(0, len(cut) - 2, 7):
+    faces = cut[n:n + 3]
+    version = 2 if n % 2 else 1
+    header = 12 + 4 * len(faces) + (12 if version == 2 else 0)
+    directories, body = layout(faces, header)
+    out = bytearray(b'ttcf' + struct.pack('>HHI', version, 0, len(faces)))
+    at = header
+    for d in directories:
+        out += struct.pack('>I', at)
+        at += len(d)
+    if version == 2:
+        out += struct.pack('>III', 0, 0, 0)
+    out += b''.join(directories) + body
+    open(os.path.join(corpus, 'collection-%d.ttc' % n), 'wb').write(bytes(out))
 PY
 fi
 

@@ -10,7 +10,8 @@ packages=(cmake make g++ clang libclang-rt-14-dev googletest g++-mingw-w64-i686 
   cups cups-bsd printer-driver-cups-pdf libcups2:i386 poppler-utils ghostscript
   fonts-dejavu-core fonts-liberation python3-fonttools python3
   fonts-noto-core fonts-noto-extra fonts-dejavu-extra fonts-freefont-ttf fonts-liberation2
-  fonts-crosextra-carlito fonts-open-sans fonts-roboto-unhinted)
+  fonts-crosextra-carlito fonts-open-sans fonts-roboto-unhinted
+  fonts-urw-base35 fonts-wqy-microhei fonts-wqy-zenhei)
 
 missing=()
 for p in "${packages[@]}"; do

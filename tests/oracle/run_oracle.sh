@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs the oracle: zenvrix-info.exe (under Wine) against the independent fontTools
-# reader over every .ttf under /usr/share/fonts.  Called by CTest with the path of
+# reader over every .ttf, .otf, .ttc and .otc under /usr/share/fonts.  Called by CTest with the path of
 # zenvrix-info.exe; WINEPREFIX, WINEDEBUG and DISPLAY come from the test run.
 set -euo pipefail
 info=${1:?path of zenvrix-info.exe}

@@ -1,11 +1,14 @@
 #!/usr/bin/python3
-"""ttf_oracle.py - an independent reader of TrueType names and styles, built on
+"""ttf_oracle.py - an independent reader of font names and styles, built on
 fontTools, that applies the program's selection rules; it runs zenvrix-info.exe
-under Wine over the same files and compares the two line by line.
+under Wine over the same files (.ttf, .otf, .ttc, .otc) and compares the two line
+by line, one line per face.
 
 Rules applied here, written from the file format and the reader's rules, not from
 the program's code:
-  * only sfnt version 0x00010000 or 'true'; the 'name' and 'OS/2' tables must exist;
+  * sfnt version 0x00010000, 'true' or 'OTTO'; a 'ttcf' collection of version 1 or
+    2 gives its faces in order (fontTools' TTCollection), each read like a font;
+    the 'name' and 'OS/2' tables must exist;
     the OS/2 table is used when its first 64 bytes (through fsSelection) lie in
     the file's first 100,000,000 bytes;
   * name ids 0,1,2,3,4,5,7; Macintosh records (platform 1) are taken as raw bytes
@@ -30,9 +33,10 @@ import subprocess
 import sys
 import unicodedata
 
-from fontTools.ttLib import TTFont
+from fontTools.ttLib import TTCollection, TTFont
 
 FILE_LIMIT = 100000000
+EXTENSIONS = (".ttf", ".otf", ".ttc", ".otc")
 TAKEN = {0: "copyright", 1: "face", 2: "subfamily", 3: "identifier", 4: "full",
          5: "version", 7: "trademark"}
 ORDER = ["face", "subfamily", "full", "identifier", "version", "copyright", "trademark"]
@@ -95,16 +99,27 @@ def c_string(data, size):
     return data if nul < 0 else data[:nul]
 
 
-def expected_record(path, codepage, lcid):
-    """The record's fields as bytes, or None when the file gives none."""
+def expected_records(path, codepage, lcid):
+    """The records of every face: a list of field lists, None for a face that
+    gives none, with the reason."""
     size = os.path.getsize(path)
     if size > FILE_LIMIT or size < 12:
-        return None, "size"
-    font = TTFont(path, lazy=True)
-    if font.sfntVersion not in ("\x00\x01\x00\x00", "true"):
-        return None, "version"
+        return [None], "size"
+    with open(path, "rb") as f:
+        tag = f.read(4)
+    if tag == b"ttcf":
+        fonts = TTCollection(path, lazy=True).fonts
+    else:
+        fonts = [TTFont(path, lazy=True)]
+    return [expected_record(font, path, size, codepage, lcid) for font in fonts], None
+
+
+def expected_record(font, path, size, codepage, lcid):
+    """The record's fields as bytes, or None when the face gives none."""
+    if font.sfntVersion not in ("\x00\x01\x00\x00", "true", "OTTO"):
+        return None
     if "name" not in font.reader.tables:
-        return None, "no name"
+        return None
     fields = {key: b"" for key in ORDER}
     ranks = {}
     for record in font["name"].names:
@@ -125,17 +140,17 @@ def expected_record(path, codepage, lcid):
             fields[key] = c_string(text, member)
             ranks[record.nameID] = r
     if "OS/2" not in font.reader.tables:
-        return None, "no OS/2"
+        return None
     entry = font.reader.tables["OS/2"]
     if entry.offset + 64 > min(size, FILE_LIMIT):
-        return None, "short OS/2"
+        return None
     with open(path, "rb") as f:
         f.seek(entry.offset)
         os2 = f.read(64)
     weight = struct.unpack(">H", os2[4:6])[0]
     selection = struct.unpack(">H", os2[62:64])[0]
     numbers = [weight, selection & 1, selection & 2, selection & 16, selection & 32]
-    return [fields[key] for key in ORDER] + [str(v).encode() for v in numbers], None
+    return [fields[key] for key in ORDER] + [str(v).encode() for v in numbers]
 
 
 def escape(data):
@@ -162,7 +177,7 @@ def batches(paths, budget):
 
 
 def run_info(info, paths, wine, budget):
-    """Lines of zenvrix-info by the path it was given."""
+    """Lines of zenvrix-info by the path it was given, in face order."""
     lines = {}
     for part in batches(paths, budget):
         result = subprocess.run([wine, info] + part, stdout=subprocess.PIPE,
@@ -171,7 +186,7 @@ def run_info(info, paths, wine, budget):
             if line.endswith(b"\r"):
                 line = line[:-1]
             if line:
-                lines[line.split(b"\t", 1)[0]] = line
+                lines.setdefault(line.split(b"\t", 1)[0], []).append(line)
     return lines
 
 
@@ -188,30 +203,29 @@ def main():
 
     codepage = CodePage(args.codepage)
     paths = sorted(os.path.join(d, f) for d, _, files in os.walk(args.root)
-                   for f in files if f.lower().endswith(".ttf"))
+                   for f in files if f.lower().endswith(EXTENSIONS))
     if not paths:
-        print("oracle: no .ttf files under " + args.root)
+        print("oracle: no font files under " + args.root)
         return 1
     lines = run_info(args.info, paths, args.wine, args.budget)
 
     differences = 0
     with_record = 0
+    faces = 0
     for path in paths:
         key = escape(windows_path(path).encode())
-        expected, why = expected_record(path, codepage, args.lcid)
-        got = lines.get(key)
-        if expected is None:
-            if got is not None:
-                differences += 1
-                print("DIFF %s: oracle gives no record (%s), zenvrix-info printed\n  %r" % (path, why, got))
-            continue
-        with_record += 1
-        want = b"\t".join([key] + [escape(f) for f in expected])
+        expected, why = expected_records(path, codepage, args.lcid)
+        want = [b"\t".join([key] + [escape(f) for f in fields])
+                for fields in expected if fields is not None]
+        got = lines.get(key, [])
+        faces += len(want)
+        with_record += 1 if want else 0
         if got != want:
             differences += 1
-            print("DIFF %s\n  oracle: %r\n  info:   %r" % (path, want, got))
-    print("oracle: %d files compared (%d with a record), %d differences"
-          % (len(paths), with_record, differences))
+            print("DIFF %s%s\n  oracle: %r\n  info:   %r"
+                  % (path, " (%s)" % why if why else "", want, got))
+    print("oracle: %d files compared (%d with a record, %d faces), %d differences"
+          % (len(paths), with_record, faces, differences))
     return 1 if differences else 0
 
 
