@@ -19,7 +19,7 @@ if(ZENVRIX_BITS EQUAL 64)
   string(APPEND ZENVRIX_WINE_ENV ";WINELOADER=${CMAKE_CROSSCOMPILING_EMULATOR}")
 endif()
 
-add_library(zenvrix_harness STATIC tests/harness.cpp tests/png.cpp)
+add_library(zenvrix_harness STATIC tests/harness.cpp)
 target_link_libraries(zenvrix_harness PUBLIC zenvrix_lib gtest)
 target_include_directories(zenvrix_harness PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
 

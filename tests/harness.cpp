@@ -1,17 +1,16 @@
-/* harness.cpp - starting the program's windows in a test process, the dialog
- * script, window captures and test paths (see harness.h). */
+/* harness.cpp - the running program, the dialog script, captures, files and fonts
+ * of the tests (see harness.h). */
 #include "harness.h"
 
 #include <stdio.h>
 #include <stdlib.h>
-#include <string.h>
 
+#include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <set>
 
-#include "app/faults.h"
-#include "app/shell.h"
-
-/* ---- the program's windows ---- */
+/* ---- the program ---- */
 
 int StartZenvrix(void)
 {
@@ -31,91 +30,38 @@ void PumpMessages(void)
     }
 }
 
+void Settle(void)
+{
+    for (int i = 0; i < 20; i++, Sleep(10))
+        PumpMessages();
+}
+
 void StopZenvrix(void)
 {
     if (mainWindow != NULL && IsWindow(mainWindow)) {
         DestroyWindow(mainWindow);
         MSG message;
-        DWORD start = GetTickCount();
-        for (;;) {
-            if (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
-                if (message.message == WM_QUIT)
-                    break;
-                TranslateMessage(&message);
-                DispatchMessageA(&message);
-            } else if (GetTickCount() - start > 5000) {
-                break;
-            } else {
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 5000;) {
+            if (!PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
                 Sleep(1);
+                continue;
             }
+            if (message.message == WM_QUIT)
+                break;
+            DispatchMessageA(&message);
         }
     }
     AppShutdown();
-    mainWindow = NULL;
-    clientWindow = NULL;
-    toolbar = NULL;
+    mainWindow = clientWindow = toolbar = NULL;
     UnregisterClassA("klasa", GetModuleHandleA(NULL));
     UnregisterClassA("client", GetModuleHandleA(NULL));
 }
 
-void RunningProgram::SetUp()
-{
-    ClearFaults();
-    ScriptBegin();
-    ASSERT_EQ(1, StartZenvrix());
-    ASSERT_EQ("", ScriptEnd());
-    ScriptBegin();
-}
-
-void RunningProgram::TearDown()
-{
-    EXPECT_EQ("", ScriptEnd());
-    StopZenvrix();
-    ClearFaults();
-}
-
-static bool RunWithoutPrinter(void)
-{
-    const char *flag = getenv("ZENVRIX_WITHOUT_PRINTER");
-    return flag != NULL && strcmp(flag, "1") == 0;
-}
-
-void ProgramWithoutPrinter::SetUpTestSuite()
-{
-    if (!RunWithoutPrinter())
-        return;
-    /* The prefix of this run was made without the window-manager setting: leave
-     * windows unmanaged, as the main prefix does, before the first window exists. */
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", 0, NULL, 0,
-                        KEY_SET_VALUE, NULL, &key, NULL) == ERROR_SUCCESS) {
-        RegSetValueExA(key, "Managed", 0, REG_SZ, (const BYTE *)"N", 2);
-        RegCloseKey(key);
-    }
-}
-
-void ProgramWithoutPrinter::SetUp()
-{
-    if (!RunWithoutPrinter())
-        GTEST_SKIP() << "runs only in the CTest entry without a printer";
-    ScriptBegin();
-    ScriptExpect(Box("Printer HDC error!"));
-    ASSERT_EQ(1, StartZenvrix());
-    started = true;
-    ASSERT_EQ("", ScriptEnd());
-    ScriptBegin();
-}
-
-void ProgramWithoutPrinter::TearDown()
-{
-    if (!started)
-        return;
-    EXPECT_EQ("", ScriptEnd());
-    StopZenvrix();
-}
-
+/* On the display too: a window that activates takes the display's key state. */
 void EscapeKey(bool down)
 {
+    std::string output;
+    RunLinux(std::string("xdotool ") + (down ? "keydown" : "keyup") + " Escape", &output);
     INPUT input = {};
     input.type = INPUT_KEYBOARD;
     input.ki.wVk = VK_ESCAPE;
@@ -128,6 +74,72 @@ void EscapeKey(bool down)
 LRESULT SendCommand(int command)
 {
     return SendMessageA(mainWindow, WM_COMMAND, (WPARAM)command, 0);
+}
+
+void Refresh(void)
+{
+    SendMessageA(mainWindow, UM_REFRESH, 0, 0);
+}
+
+static bool withoutPrinter;
+
+void Program::SetUpTestSuite()
+{
+    ScriptBegin();
+    if (withoutPrinter)
+        ScriptExpect(Box("Printer HDC error!"));
+    int started = StartZenvrix();
+    std::string script = ScriptEnd();
+    if (started != 1 || !script.empty()) {
+        fprintf(stderr, "start-up failed: %d %s\n", started, script.c_str());
+        exit(1);
+    }
+}
+
+void Program::TearDownTestSuite()
+{
+    StopZenvrix();
+}
+
+void Program::SetUp()
+{
+    ClearFaults();
+    ResetViewSettings();
+    SendMessageA(mainWindow, UM_RESCAN, 0, 0);
+    Refresh();
+    ScriptBegin();
+}
+
+void Program::TearDown()
+{
+    if (IsSkipped())
+        return;
+    EXPECT_EQ("", ScriptEnd());
+    ClearFaults();
+    if (HasFailure())
+        Screenshot(::testing::UnitTest::GetInstance()->current_test_info()->name());
+}
+
+void WithoutPrinter::SetUpTestSuite()
+{
+    const char *flag = getenv("ZENVRIX_WITHOUT_PRINTER");
+    withoutPrinter = flag != NULL && strcmp(flag, "1") == 0;
+    if (!withoutPrinter)
+        return;
+    HKEY key; /* this prefix is made by Wine itself: leave windows unmanaged here too */
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", 0, NULL, 0,
+                        KEY_SET_VALUE, NULL, &key, NULL) == ERROR_SUCCESS) {
+        RegSetValueExA(key, "Managed", 0, REG_SZ, (const BYTE *)"N", 2);
+        RegCloseKey(key);
+    }
+    Program::SetUpTestSuite();
+}
+
+void WithoutPrinter::SetUp()
+{
+    if (!withoutPrinter)
+        GTEST_SKIP() << "runs only in the CTest entry without a printer";
+    Program::SetUp();
 }
 
 /* ---- the dialog script ---- */
@@ -146,20 +158,19 @@ DialogStep Dialog(const std::string &caption, int press)
 {
     DialogStep step;
     step.caption = caption;
-    step.checkText = false;
     step.press = press;
     return step;
 }
 
 DialogStep Edit(DialogStep step, int control, const std::string &text)
 {
-    step.edits.push_back(std::make_pair(control, text));
+    step.edits.push_back({control, text});
     return step;
 }
 
 DialogStep Check(DialogStep step, int control, bool checked)
 {
-    step.checks.push_back(std::make_pair(control, checked));
+    step.checks.push_back({control, checked});
     return step;
 }
 
@@ -169,208 +180,139 @@ DialogStep Inspect(DialogStep step, std::function<void(HWND)> inspect)
     return step;
 }
 
-static std::vector<DialogStep> scriptSteps;
-static size_t scriptNext;
-static std::string scriptErrors;
-static std::vector<std::string> scriptSeen;
-static std::set<HWND> scriptHandled;
-static HHOOK scriptHook;
+static std::vector<DialogStep> steps;
+static size_t next;
+static std::string errors;
+static std::set<HWND> answered;
+static HHOOK hook;
 static HWND scriptWindow;
 static const UINT WM_SCRIPT_BOX = WM_APP + 77;
 
-std::string WindowText(HWND window)
+static std::string TextOf(HWND window)
 {
-    char text[4096];
-    text[0] = 0;
+    char text[4096] = "";
     GetWindowTextA(window, text, sizeof text);
     return text;
 }
 
-static std::string ClassName(HWND window)
+static std::string ClassOf(HWND window)
 {
-    char name[128];
-    name[0] = 0;
+    char name[64] = "";
     GetClassNameA(window, name, sizeof name);
     return name;
 }
 
 std::string ControlText(HWND dialog, int control)
 {
-    HWND item = GetDlgItem(dialog, control);
-    return item != NULL ? WindowText(item) : std::string();
+    return TextOf(GetDlgItem(dialog, control));
 }
 
-struct StaticSearch {
-    std::string text;
-};
-
-static BOOL CALLBACK FindStaticText(HWND child, LPARAM context)
+/* A message box's text is in its first static control with text; an edit may sit
+ * inside a combo box (Wine's file dialogs). */
+static BOOL CALLBACK FindChild(HWND child, LPARAM found)
 {
-    StaticSearch *search = (StaticSearch *)context;
-    if (_stricmp(ClassName(child).c_str(), "Static") == 0) {
-        std::string text = WindowText(child);
-        if (!text.empty()) {
-            search->text = text;
-            return FALSE;
-        }
-    }
-    return TRUE;
+    std::pair<std::string, HWND> *wanted = (std::pair<std::string, HWND> *)found;
+    if (_stricmp(ClassOf(child).c_str(), wanted->first.c_str()) != 0 ||
+        (wanted->first == "Static" && TextOf(child).empty()))
+        return TRUE;
+    wanted->second = child;
+    return FALSE;
 }
 
-std::string MessageBoxText(HWND box)
+static HWND Child(HWND parent, const char *className)
 {
-    StaticSearch search;
-    EnumChildWindows(box, FindStaticText, (LPARAM)&search);
-    return search.text;
+    std::pair<std::string, HWND> wanted(className, (HWND)NULL);
+    EnumChildWindows(parent, FindChild, (LPARAM)&wanted);
+    return wanted.second;
 }
 
-static BOOL CALLBACK FindEdit(HWND child, LPARAM context)
+static void Answer(HWND box)
 {
-    if (_stricmp(ClassName(child).c_str(), "Edit") == 0) {
-        *(HWND *)context = child;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-/* Types into an edit control, or into the edit inside a combo box. */
-static void SetControlText(HWND dialog, int control, const std::string &text)
-{
-    HWND item = GetDlgItem(dialog, control);
-    if (item == NULL)
+    if (!IsWindow(box) || answered.count(box))
         return;
-    if (_stricmp(ClassName(item).c_str(), "Edit") != 0) {
-        HWND edit = NULL;
-        EnumChildWindows(item, FindEdit, (LPARAM)&edit);
-        if (edit != NULL)
-            item = edit;
-    }
-    SetWindowTextA(item, text.c_str());
-}
-
-static void AnswerBox(HWND box)
-{
-    if (!IsWindow(box) || scriptHandled.count(box))
-        return;
-    std::string caption = WindowText(box);
+    std::string caption = TextOf(box);
     if (caption == "Progress: (press ESC to cancel)")
         return;
-    scriptHandled.insert(box);
-    std::string text = MessageBoxText(box);
-    scriptSeen.push_back(caption + "|" + text);
-
-    if (scriptNext >= scriptSteps.size()) {
-        scriptErrors += "unexpected box '" + caption + "': '" + text + "'\n";
+    answered.insert(box);
+    std::string text = TextOf(Child(box, "Static"));
+    const DialogStep *step = next < steps.size() ? &steps[next] : NULL;
+    if (step == NULL || step->caption != caption || (step->checkText && step->text != text)) {
+        errors += "unexpected box '" + caption + "': '" + text + "'";
+        errors += step ? " instead of '" + step->caption + "': '" + step->text + "'\n" : "\n";
         EndDialog(box, IDCANCEL);
         return;
     }
-    const DialogStep &step = scriptSteps[scriptNext];
-    if (step.caption != caption || (step.checkText && step.text != text)) {
-        scriptErrors += "expected box '" + step.caption + "': '" + step.text + "', got '" +
-                        caption + "': '" + text + "'\n";
-        EndDialog(box, IDCANCEL);
-        return;
-    }
-    scriptNext++;
-    if (step.inspect)
-        step.inspect(box);
+    next++;
+    if (step->inspect)
+        step->inspect(box);
     if (!IsWindow(box))
         return;
-    for (size_t i = 0; i < step.edits.size(); i++)
-        SetControlText(box, step.edits[i].first, step.edits[i].second);
-    for (size_t i = 0; i < step.checks.size(); i++)
-        CheckDlgButton(box, step.checks[i].first, step.checks[i].second ? BST_CHECKED : BST_UNCHECKED);
-    if (step.press == 0)
-        return;
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(step.press, BN_CLICKED),
-                 (LPARAM)GetDlgItem(box, step.press));
+    for (const auto &edit : step->edits) {
+        HWND item = GetDlgItem(box, edit.first);
+        if (item != NULL && _stricmp(ClassOf(item).c_str(), "Edit") != 0 && Child(item, "Edit"))
+            item = Child(item, "Edit");
+        SetWindowTextA(item, edit.second.c_str());
+    }
+    for (const auto &check : step->checks)
+        CheckDlgButton(box, check.first, check.second ? BST_CHECKED : BST_UNCHECKED);
+    if (step->press != 0)
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(step->press, BN_CLICKED),
+                     (LPARAM)GetDlgItem(box, step->press));
 }
 
-static const UINT WM_SCRIPT_PRESS = WM_APP + 78;
-
-void PressLater(HWND dialog, int button)
-{
-    PostMessageA(scriptWindow, WM_SCRIPT_PRESS, (WPARAM)dialog, MAKELPARAM(button, 3));
-}
-
-static LRESULT CALLBACK ScriptWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+static LRESULT CALLBACK ScriptProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_SCRIPT_BOX) {
-        AnswerBox((HWND)wParam);
-        return 0;
-    }
-    if (message == WM_SCRIPT_PRESS) {
-        int button = LOWORD(lParam);
-        int hops = HIWORD(lParam);
-        if (hops > 0)
-            PostMessageA(window, WM_SCRIPT_PRESS, wParam, MAKELPARAM(button, hops - 1));
-        else
-            PostMessageA((HWND)wParam, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                         (LPARAM)GetDlgItem((HWND)wParam, button));
+        Answer((HWND)wParam);
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-/* The hook only notes the box; it is answered once the box's own message loop
- * runs, when its controls are all filled in. */
-static LRESULT CALLBACK ScriptHookProc(int code, WPARAM wParam, LPARAM lParam)
+/* The hook only notes a box; it is answered from the box's own message loop, once
+ * its controls are filled in. */
+static LRESULT CALLBACK ScriptHook(int code, WPARAM wParam, LPARAM lParam)
 {
-    if (code == HCBT_ACTIVATE) {
-        HWND window = (HWND)wParam;
-        if (ClassName(window) == "#32770" && !scriptHandled.count(window))
-            PostMessageA(scriptWindow, WM_SCRIPT_BOX, wParam, 0);
-    } else if (code == HCBT_DESTROYWND) {
-        scriptHandled.erase((HWND)wParam);
-    }
-    return CallNextHookEx(scriptHook, code, wParam, lParam);
+    if (code == HCBT_ACTIVATE && ClassOf((HWND)wParam) == "#32770")
+        PostMessageA(scriptWindow, WM_SCRIPT_BOX, wParam, 0);
+    else if (code == HCBT_DESTROYWND)
+        answered.erase((HWND)wParam);
+    return CallNextHookEx(hook, code, wParam, lParam);
 }
 
 void ScriptBegin(void)
 {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA windowClass;
-        ZeroMemory(&windowClass, sizeof windowClass);
-        windowClass.lpfnWndProc = ScriptWindowProc;
+    if (scriptWindow == NULL) {
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = ScriptProc;
         windowClass.hInstance = GetModuleHandleA(NULL);
         windowClass.lpszClassName = "ZenvrixTestScript";
         RegisterClassA(&windowClass);
-        registered = true;
-    }
-    scriptSteps.clear();
-    scriptNext = 0;
-    scriptErrors.clear();
-    scriptSeen.clear();
-    scriptHandled.clear();
-    if (scriptWindow == NULL)
         scriptWindow = CreateWindowExA(0, "ZenvrixTestScript", "", 0, 0, 0, 0, 0, HWND_MESSAGE,
                                        NULL, GetModuleHandleA(NULL), NULL);
-    if (scriptHook == NULL)
-        scriptHook = SetWindowsHookExA(WH_CBT, ScriptHookProc, NULL, GetCurrentThreadId());
+    }
+    steps.clear();
+    next = 0;
+    errors.clear();
+    answered.clear();
+    if (hook == NULL)
+        hook = SetWindowsHookExA(WH_CBT, ScriptHook, NULL, GetCurrentThreadId());
 }
 
 void ScriptExpect(const DialogStep &step)
 {
-    scriptSteps.push_back(step);
+    steps.push_back(step);
 }
 
 std::string ScriptEnd(void)
 {
     PumpMessages();
-    if (scriptHook != NULL)
-        UnhookWindowsHookEx(scriptHook);
-    scriptHook = NULL;
-    for (size_t i = scriptNext; i < scriptSteps.size(); i++)
-        scriptErrors += "missing box '" + scriptSteps[i].caption + "': '" + scriptSteps[i].text + "'\n";
-    scriptSteps.clear();
-    scriptNext = 0;
-    return scriptErrors;
-}
-
-std::vector<std::string> ScriptSeen(void)
-{
-    return scriptSeen;
+    UnhookWindowsHookEx(hook);
+    hook = NULL;
+    for (size_t i = next; i < steps.size(); i++)
+        errors += "missing box '" + steps[i].caption + "': '" + steps[i].text + "'\n";
+    steps.clear();
+    return errors;
 }
 
 /* ---- pixels ---- */
@@ -383,27 +325,20 @@ Capture CaptureWindow(HWND window)
     capture.width = client.right;
     capture.height = client.bottom;
     capture.pixels.assign((size_t)capture.width * capture.height, 0);
-    if (capture.width <= 0 || capture.height <= 0)
-        return capture;
-
-    BITMAPINFO info;
-    ZeroMemory(&info, sizeof info);
+    BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = capture.width;
     info.bmiHeader.biHeight = -capture.height;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void *bits = NULL;
-    HDC source = GetDC(window);
-    HDC memory = CreateCompatibleDC(source);
+    HDC source = GetDC(window), memory = CreateCompatibleDC(source);
     HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, NULL, 0);
     HGDIOBJ previous = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, capture.width, capture.height, source, 0, 0, SRCCOPY);
     GdiFlush();
-    const unsigned int *row = (const unsigned int *)bits;
-    for (size_t i = 0; i < capture.pixels.size(); i++)
-        capture.pixels[i] = row[i] & 0xFFFFFF;
+    for (size_t i = 0; bits != NULL && i < capture.pixels.size(); i++)
+        capture.pixels[i] = ((const unsigned *)bits)[i] & 0xFFFFFF;
     SelectObject(memory, previous);
     DeleteObject(bitmap);
     DeleteDC(memory);
@@ -411,85 +346,168 @@ Capture CaptureWindow(HWND window)
     return capture;
 }
 
-unsigned int PixelAt(const Capture &capture, int x, int y)
+int Differences(const Capture &a, const Capture &b, int top, int bottom, int shift)
 {
-    if (x < 0 || y < 0 || x >= capture.width || y >= capture.height)
-        return 0xFFFFFFFF;
-    return capture.pixels[(size_t)y * capture.width + x];
+    int count = 0;
+    for (int y = std::max(top, -shift); y < bottom && y + shift < b.height && y < a.height; y++)
+        for (int x = 0; x < a.width && x < b.width; x++)
+            count += a.at(x, y) != b.at(x, y + shift);
+    return count;
 }
 
-std::string SaveFailureCapture(const Capture &capture, const std::string &name)
+void Screenshot(const std::string &name)
 {
-    std::string path = BinaryDir() + "failures\\";
-    CreateDirectoryA(path.c_str(), NULL);
-    path += name + ".png";
-    SavePng(capture, path);
+    std::string output, folder = UnixPath(BinaryDir()) + "failures";
+    RunLinux("mkdir -p " + folder + " && import -window root " + folder + "/" + name + ".png",
+             &output);
+}
+
+/* ---- files, fonts, Linux ---- */
+
+std::string UnixPath(std::string path)
+{
+    if (path.size() >= 2 && toupper(path[0]) == 'Z' && path[1] == ':')
+        path.erase(0, 2);
+    std::replace(path.begin(), path.end(), '\\', '/');
     return path;
 }
 
-/* ---- places ---- */
-
-std::string UnixToWindowsPath(const std::string &unixPath)
+static std::string WindowsPath(std::string unixPath)
 {
-    std::string path = "Z:" + unixPath;
-    for (size_t i = 0; i < path.size(); i++)
-        if (path[i] == '/')
-            path[i] = '\\';
-    return path;
-}
-
-static std::string DirFromEnvironment(const char *name)
-{
-    const char *value = getenv(name);
-    std::string path = UnixToWindowsPath(value != NULL ? value : "/tmp");
-    if (path.empty() || path[path.size() - 1] != '\\')
-        path += '\\';
-    return path;
-}
-
-std::string SourceDir(void)
-{
-    return DirFromEnvironment("ZENVRIX_SOURCE_DIR");
+    std::replace(unixPath.begin(), unixPath.end(), '/', '\\');
+    return "Z:" + unixPath;
 }
 
 std::string BinaryDir(void)
 {
-    return DirFromEnvironment("ZENVRIX_BINARY_DIR");
+    const char *dir = getenv("ZENVRIX_BINARY_DIR");
+    return WindowsPath(dir != NULL ? dir : "/tmp") + "\\";
 }
 
-static void RemoveTree(const std::string &folder)
+std::string TempDir(const std::string &name)
 {
-    WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA((folder + "*").c_str(), &entry);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = entry.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string path = folder + name;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path + "\\");
-            } else {
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(path.c_str());
-            }
-        } while (FindNextFileA(find, &entry));
-        FindClose(find);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
-std::string TempTestDir(const std::string &name)
-{
-    std::string root = BinaryDir() + "testdata\\";
-    CreateDirectoryA(root.c_str(), NULL);
-    std::string folder = root + name + "\\";
-    RemoveTree(folder);
-    CreateDirectoryA(folder.c_str(), NULL);
+    std::string output, folder = BinaryDir() + "testdata\\" + name + "\\";
+    RunLinux("rm -rf '" + UnixPath(folder) + "' && mkdir -p '" + UnixPath(folder) + "'", &output);
     return folder;
 }
 
-std::string RealFont(const std::string &unixPath)
+std::string Font(const std::string &relative)
 {
-    return UnixToWindowsPath(unixPath);
+    return WindowsPath("/usr/share/fonts/truetype/" + relative);
+}
+
+std::string ReadFile(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool WriteFile(const std::string &path, const std::string &bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    return bool(out.write(bytes.data(), (std::streamsize)bytes.size()).flush());
+}
+
+bool Exists(const std::string &path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string RenamedFont(const std::string &dejaVuFile, const std::string &prefix,
+                        const std::string &folder)
+{
+    std::string bytes = ReadFile(Font("dejavu/" + dejaVuFile)), wide;
+    for (char c : std::string("DejaVu"))
+        wide += std::string(1, '\0') + c;
+    std::string wideNew; /* only the names hold the family, in 8 or 16 bits */
+    for (char c : prefix)
+        wideNew += std::string(1, '\0') + c;
+    for (size_t at; (at = bytes.find(wide)) != std::string::npos;)
+        bytes.replace(at, wide.size(), wideNew);
+    for (size_t at; (at = bytes.find("DejaVu")) != std::string::npos;)
+        bytes.replace(at, 6, prefix);
+    std::string name = dejaVuFile;
+    name.replace(0, 6, prefix);
+    WriteFile(folder + name, bytes);
+    return folder + name;
+}
+
+static void ForgetIn(const std::string &folder, const std::string &prefix, bool remove)
+{
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((folder + prefix + "*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        std::string path = folder + entry.cFileName;
+        for (int n = 0; n < 16 && RemoveFontResourceA(path.c_str()); n++) {
+        }
+        if (remove)
+            DeleteFileA(path.c_str());
+    } while (FindNextFileA(find, &entry));
+    FindClose(find);
+}
+
+void ForgetFonts(const std::string &prefix)
+{
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof windows);
+    ForgetIn(std::string(windows) + "\\Fonts\\", prefix, true);
+    ForgetIn(BinaryDir() + "testdata\\" + prefix + "\\", prefix, false);
+    for (const char *keyPath : {fontKeyNt, fontKey}) {
+        HKEY key;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+            continue;
+        char name[400];
+        for (DWORD i = 0, size = sizeof name;
+             RegEnumValueA(key, i, name, &size, NULL, NULL, NULL, NULL) == ERROR_SUCCESS;
+             size = sizeof name)
+            if (strncmp(name, prefix.c_str(), prefix.size()) != 0 || RegDeleteValueA(key, name))
+                i++;
+        RegCloseKey(key);
+    }
+}
+
+static int CALLBACK NoteFamily(const LOGFONTA *, const TEXTMETRICA *, DWORD, LPARAM found)
+{
+    *(bool *)found = true;
+    return 0;
+}
+
+bool FamilyListed(const std::string &family)
+{
+    bool found = false;
+    HDC dc = GetDC(NULL);
+    EnumFontFamiliesA(dc, family.c_str(), (FONTENUMPROCA)NoteFamily, (LPARAM)&found);
+    ReleaseDC(NULL, dc);
+    return found;
+}
+
+/* Wine starts a Linux program named in CreateProcessA but gives no handle back: the
+ * shell writes the output, then the exit code, into files that are polled for. */
+int RunLinux(const std::string &command, std::string *output)
+{
+    static int serial;
+    char stem[64];
+    snprintf(stem, sizeof stem, "/tmp/zenvrix-run%lu-%d", GetCurrentProcessId(), ++serial);
+    std::string unix = stem, script = WindowsPath(unix + ".sh"), code = WindowsPath(unix + ".code");
+    WriteFile(script, "export PATH=/usr/bin:/bin\n( " + command + " ) > " + unix +
+                          ".out 2>&1\necho $? > " + unix + ".part; mv " + unix + ".part " + unix +
+                          ".code\n");
+    std::string line = "Z:\\bin\\sh " + unix + ".sh";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
+        return -1;
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    for (DWORD start = GetTickCount(); !Exists(code); Sleep(20))
+        if (GetTickCount() - start > 60000)
+            return -1;
+    *output = ReadFile(WindowsPath(unix + ".out"));
+    int result = atoi(ReadFile(code).c_str());
+    for (const char *ending : {".sh", ".out", ".code"})
+        DeleteFileA(WindowsPath(unix + ending).c_str());
+    return result;
 }
