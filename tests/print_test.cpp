@@ -106,13 +106,13 @@ TEST_F(Printing, PagesCopiesCollationAndRangesArriveInOrder)
 {
     EXPECT_EQ(2479, printerSetup.pageWidth); /* learnt from the queue at start-up */
     EXPECT_EQ(3508, printerSetup.pageHeight);
-    ShowCells(100);
+    ShowCells(200);
     printing = 1;
     ComputeLayout(&pageLayout);
     int perPage = pageLayout.rowsPerPage * settings.columns, pages = pageLayout.pageCount;
     printing = 0;
     Refresh();
-    ASSERT_EQ((100 + perPage - 1) / perPage, pages);
+    ASSERT_EQ((200 + perPage - 1) / perPage, pages);
     ASSERT_GE(pages, 3);
     const struct { int copies; bool collate; int from, to; } cases[] = {{1, true, 0, 0}, {2, true, 2, 3}, {2, false, 2, 3}};
     for (const auto &c : cases) {
@@ -128,7 +128,7 @@ TEST_F(Printing, PagesCopiesCollationAndRangesArriveInOrder)
         Printout printed = Print(dialog);
         EXPECT_EQ((int)expected.size(), printed.pages) << c.copies << c.collate << c.from;
         EXPECT_EQ(expected, printed.firstLabels) << c.copies << c.collate << c.from;
-        EXPECT_EQ(c.from == 0, printed.text.find("Cell0099") != std::string::npos);
+        EXPECT_EQ(c.from == 0, printed.text.find("Cell0199") != std::string::npos);
         ScriptBegin();
     }
     EXPECT_EQ(0, shell.topRow);
