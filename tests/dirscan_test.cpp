@@ -24,12 +24,9 @@ std::string FontFolder(void)
     return folder;
 }
 
-std::vector<std::string> ScanFolder(const std::string &folder, int subfolders)
+std::vector<std::string> Read(const std::string &folder, int subfolders)
 {
-    snprintf(settings.currentDirectory, NAME_SIZE, "%s", folder.c_str());
-    settings.directoryChosen = 1;
-    settings.includeSubdirectories = subfolders;
-    SendCommand(CMD_FROM_DIRECTORY);
+    ScanFolder(folder, subfolders);
     std::vector<std::string> paths;
     for (int i = 0; i < catalogue.count; i++)
         paths.push_back(catalogue.records[i]->filePath + folder.size());
@@ -40,10 +37,10 @@ std::vector<std::string> ScanFolder(const std::string &folder, int subfolders)
 TEST_F(Scan, OnlyTtfNamesAreReadSubfoldersWhenAskedAndEachCopyCounts)
 {
     std::string folder = FontFolder();
-    EXPECT_EQ((std::vector<std::string>{"B.TTF", "a.ttf"}), ScanFolder(folder, 0));
-    EXPECT_EQ((std::vector<std::string>{"B.TTF", "a.ttf", "sub\\a.ttf", "sub\\deeper\\f.Ttf"}), ScanFolder(folder, 1));
+    EXPECT_EQ((std::vector<std::string>{"B.TTF", "a.ttf"}), Read(folder, 0));
+    EXPECT_EQ((std::vector<std::string>{"B.TTF", "a.ttf", "sub\\a.ttf", "sub\\deeper\\f.Ttf"}), Read(folder, 1));
     EXPECT_EQ(4, displayList.count); /* every style of a folder is shown */
-    EXPECT_EQ(0u, ScanFolder(folder + "missing\\", 1).size());
+    EXPECT_EQ(0u, Read(folder + "missing\\", 1).size());
 }
 
 TEST_F(Scan, EscapeHeldEndsTheScanAfterTheFileBeingRead)
@@ -55,7 +52,7 @@ TEST_F(Scan, EscapeHeldEndsTheScanAfterTheFileBeingRead)
         EscapeKey(false);
     });
     DWORD start = GetTickCount();
-    std::vector<std::string> read = ScanFolder(folder, 1);
+    std::vector<std::string> read = Read(folder, 1);
     release.join();
     EXPECT_GE(GetTickCount() - start, 400u); /* it waited while the key was held */
     EXPECT_EQ(1u, read.size());

@@ -81,6 +81,26 @@ void Refresh(void)
     SendMessageA(mainWindow, UM_REFRESH, 0, 0);
 }
 
+void ShowCells(int count)
+{
+    FreeFontList(&displayList);
+    displayList.records = (FontRecord **)malloc(count * sizeof(FontRecord *));
+    for (displayList.count = 0; displayList.count < count; displayList.count++) {
+        FontRecord *record = displayList.records[displayList.count] = (FontRecord *)calloc(1, sizeof(FontRecord));
+        snprintf(record->logFont.lfFaceName, LF_FACESIZE, "Cell%04d", displayList.count);
+        record->fontType = TRUETYPE_FONTTYPE;
+    }
+    Refresh();
+}
+
+void ScanFolder(const std::string &folder, int subfolders)
+{
+    snprintf(settings.currentDirectory, NAME_SIZE, "%s", folder.c_str());
+    settings.directoryChosen = 1;
+    settings.includeSubdirectories = subfolders;
+    SendCommand(CMD_FROM_DIRECTORY);
+}
+
 static bool withoutPrinter;
 
 void Program::SetUpTestSuite()

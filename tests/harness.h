@@ -28,6 +28,10 @@ void Settle(void);                /* pumps for a while: real input arrives */
 void EscapeKey(bool down);        /* as the keyboard would; waits for the key state */
 LRESULT SendCommand(int command);
 void Refresh(void);               /* UM_REFRESH */
+/* Shows `count` installed-font entries whose faces name them: "Cell0000" ... */
+void ShowCells(int count);
+/* The folder's fonts, as the From directory command reads them. */
+void ScanFolder(const std::string &folder, int subfolders = 0);
 
 /* The program runs through all tests of a test program; each test starts from the
  * default settings with the installed fonts, no fault armed and an empty script. */

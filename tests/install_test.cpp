@@ -63,9 +63,7 @@ protected:
         folder = TempDir(kPrefix);
         for (const char *file : kFiles)
             RenamedFont(file, kPrefix, folder);
-        snprintf(settings.currentDirectory, NAME_SIZE, "%s", folder.c_str());
-        settings.directoryChosen = 1;
-        SendCommand(CMD_FROM_DIRECTORY);
+        ScanFolder(folder);
         ASSERT_EQ(3, catalogue.count);
         before = SystemState();
     }

@@ -58,18 +58,6 @@ Printout Arrived(const std::set<std::string> &before, DWORD waitMs = 30000)
     return printed;
 }
 
-void ShowCells(int count)
-{
-    FreeFontList(&displayList);
-    displayList.records = (FontRecord **)malloc(count * sizeof(FontRecord *));
-    for (displayList.count = 0; displayList.count < count; displayList.count++) {
-        FontRecord *record = displayList.records[displayList.count] = (FontRecord *)calloc(1, sizeof(FontRecord));
-        snprintf(record->logFont.lfFaceName, LF_FACESIZE, "Cell%04d", displayList.count);
-        record->fontType = TRUETYPE_FONTTYPE;
-    }
-    Refresh();
-}
-
 std::function<void()> onSheet;
 HHOOK sheetHook;
 
@@ -159,9 +147,7 @@ TEST_F(Printing, FolderFontsArePrintedInTheirOwnFaces)
     ForgetFonts("ZvPrnt");
     std::string folder = TempDir("ZvPrnt");
     RenamedFont("DejaVuSansMono.ttf", "ZvPrnt", folder);
-    snprintf(settings.currentDirectory, NAME_SIZE, "%s", folder.c_str());
-    settings.directoryChosen = 1;
-    SendCommand(CMD_FROM_DIRECTORY);
+    ScanFolder(folder);
     ASSERT_EQ(1, displayList.count);
     Printout printed = Print(Dialog("Print"));
     EXPECT_EQ(1, printed.pages);

@@ -1,0 +1,73 @@
+/* scroll_test.cpp - scrolling by row, page and thumb shows exactly what a full redraw
+ * shows, and real input: a wheel notch scrolls one row, a double-click on an
+ * installed font explains how to install. */
+#include "harness.h"
+
+namespace {
+
+typedef Program Scroll;
+
+void Step(int code, int position = 0)
+{
+    SendMessageA(mainWindow, WM_VSCROLL, MAKEWPARAM(code, position), 0);
+}
+
+void ExpectSameAsFullRedraw(const std::string &what)
+{
+    Capture stepped = CaptureWindow(clientWindow);
+    RedrawWindow(clientWindow, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    EXPECT_EQ(0, Differences(stepped, CaptureWindow(clientWindow), 0, stepped.height)) << what << " at row " << shell.topRow;
+}
+
+TEST_F(Scroll, EveryStepDrawsWhatAFullRedrawDraws)
+{
+    settings.pointSize = 13; /* rows of exactly 40 pixels */
+    Refresh();
+    ASSERT_EQ(40.0f, pageLayout.cellHeight);
+    int visible = pageLayout.visibleRows, last = pageLayout.totalRows - visible;
+    ASSERT_GT(last, 2 * visible);
+    const struct { int code, position, topRow; } steps[] = {
+        {SB_LINEDOWN, 0, 1}, {SB_LINEDOWN, 0, 2}, {SB_LINEDOWN, 0, 3}, {SB_LINEUP, 0, 2}, {SB_LINEUP, 0, 1},
+        {SB_LINEDOWN, 0, 2}, {SB_PAGEDOWN, 0, 2 + visible}, {SB_PAGEUP, 0, 2}, {SB_PAGEUP, 0, 0},
+        {SB_LINEUP, 0, 0}, {SB_THUMBTRACK, last - 1, last - 1}, {SB_LINEDOWN, 0, last}, {SB_LINEDOWN, 0, last},
+        {SB_THUMBTRACK, last - 2, last - 2}, {SB_PAGEDOWN, 0, last}, {SB_ENDSCROLL, 0, last}};
+    for (const auto &step : steps) {
+        Step(step.code, step.position);
+        EXPECT_EQ(step.topRow, shell.topRow) << step.code;
+        ExpectSameAsFullRedraw("code " + std::to_string(step.code));
+    }
+    EXPECT_EQ(last, GetScrollPos(clientWindow, SB_VERT));
+}
+
+/* Real mouse input at a point of the client window, the events one after another. */
+void Mouse(int x, int y, std::initializer_list<DWORD> events, DWORD data = 0)
+{
+    POINT point = {x, y};
+    ClientToScreen(clientWindow, &point);
+    SetCursorPos(point.x, point.y);
+    Settle();
+    for (DWORD flags : events) {
+        INPUT input = {};
+        input.type = INPUT_MOUSE;
+        input.mi.dwFlags = flags;
+        input.mi.mouseData = data;
+        SendInput(1, &input, sizeof input);
+    }
+    Settle();
+}
+
+TEST_F(Scroll, ARealWheelNotchScrollsOneRowAndARealDoubleClickExplains)
+{
+    SetForegroundWindow(mainWindow);
+    SetFocus(mainWindow);
+    Mouse(300, 200, {MOUSEEVENTF_WHEEL}, (DWORD)-WHEEL_DELTA);
+    EXPECT_EQ(1, shell.topRow);
+    Mouse(300, 200, {MOUSEEVENTF_WHEEL}, (DWORD)(2 * WHEEL_DELTA));
+    EXPECT_EQ(0, shell.topRow);
+    ScriptExpect(Box(textHowToInstall, "Information"));
+    int x = (int)(pageLayout.originX + pageLayout.cellWidth / 2), y = pageLayout.cellTopOffset + 10;
+    Mouse(x, y, {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP});
+    EXPECT_EQ(0, shell.selectedFont);
+}
+
+} // namespace

@@ -1,0 +1,77 @@
+/* shell_test.cpp - start-up that cannot go on, and the shell's own commands: size
+ * steps, the toolbar's Bold button clicked for real, the Info dialog's pages. */
+#include "harness.h"
+
+#include <commctrl.h>
+
+namespace {
+
+TEST(StartUp, AMissingStringOrNoMemoryForTheFileBufferStopsWithItsMessage)
+{
+    const struct { FaultPoint fault; int okCalls; const char *box; } cases[] = {
+        {FAULT_LOAD_STRING, 5, "can't load string table"}, {FAULT_GLOBAL_ALLOC, 0, "Not enough memory"}};
+    for (const auto &c : cases) {
+        SetFault(c.fault, c.okCalls, 1);
+        ScriptBegin();
+        ScriptExpect(Box(c.box));
+        EXPECT_EQ(-1, StartZenvrix());
+        EXPECT_EQ("", ScriptEnd());
+        ClearFaults();
+        StopZenvrix();
+    }
+}
+
+typedef Program Shell;
+
+TEST_F(Shell, SizeStepsAreATenthOfTheSizeWithinFiveToSixty)
+{
+    const struct { int from, command, to; } steps[] = {
+        {15, CMD_SIZE_UP, 16}, {41, CMD_SIZE_UP, 45}, {59, CMD_SIZE_UP, 60}, {60, CMD_SIZE_UP, 60},
+        {20, CMD_SIZE_DOWN, 18}, {9, CMD_SIZE_DOWN, 8}, {5, CMD_SIZE_DOWN, 5}};
+    for (const auto &step : steps) {
+        settings.pointSize = step.from;
+        SendCommand(step.command);
+        EXPECT_EQ(step.to, settings.pointSize) << step.from;
+    }
+}
+
+TEST_F(Shell, TheBoldPictureButtonClickedForRealTurnsBoldOn)
+{
+    RECT rect = {};
+    for (int i = 0; i < (int)SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0); i++) {
+        TBBUTTON button;
+        SendMessageA(toolbar, TB_GETBUTTON, i, (LPARAM)&button);
+        if (button.iBitmap == 6 && !(button.fsStyle & TBSTYLE_SEP)) /* the bold picture */
+            SendMessageA(toolbar, TB_GETITEMRECT, i, (LPARAM)&rect);
+    }
+    POINT point = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    ClientToScreen(toolbar, &point);
+    SetForegroundWindow(mainWindow);
+    SetCursorPos(point.x, point.y);
+    Settle();
+    for (DWORD flags : {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}) {
+        INPUT input = {};
+        input.type = INPUT_MOUSE;
+        input.mi.dwFlags = flags;
+        SendInput(1, &input, sizeof input);
+        Settle();
+    }
+    EXPECT_EQ(1, settings.bold);
+    EXPECT_EQ(0, settings.italic);
+    EXPECT_TRUE(SendMessageA(toolbar, TB_ISBUTTONCHECKED, CMD_BOLD, 0));
+}
+
+TEST_F(Shell, TheInfoDialogNamesThePagesTheVisibleRowsSpan)
+{
+    ShowCells(400);
+    std::vector<std::string> seen;
+    for (int top : {0, 15, 22}) {
+        SendMessageA(mainWindow, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, top), 0);
+        ScriptExpect(Inspect(Dialog("Info"), [&](HWND dialog) { seen.push_back(ControlText(dialog, IDC_INFO_VISIBLE)); }));
+        SendCommand(CMD_INFO);
+    }
+    EXPECT_EQ(22, pageLayout.sheetRowsPerPage); /* an A4 sheet at 300 dpi */
+    EXPECT_EQ((std::vector<std::string>{"1", "1-2", "2"}), seen);
+}
+
+} // namespace
