@@ -20,10 +20,8 @@ FontRecord File(const std::string &face, int style, const std::string &file, con
 {
     FontRecord record = {};
     snprintf(record.logFont.lfFaceName, LF_FACESIZE, "%s", face.c_str());
-    record.logFont.lfItalic = style & ITALIC;
-    record.logFont.lfWeight = style & BOLD ? 300 : 900;
-    record.boldFlag = style & BOLD ? 32 : 0;
-    record.fontType = TRUETYPE_FONTTYPE;
+    record.logFont.lfItalic = style & ITALIC, record.logFont.lfWeight = style & BOLD ? 300 : 900;
+    record.boldFlag = style & BOLD ? 32 : 0, record.fontType = TRUETYPE_FONTTYPE;
     snprintf(record.fileName, sizeof record.fileName, "%s", file.c_str());
     snprintf(record.fullFontName, sizeof record.fullFontName, "%s", (full.empty() ? face : full).c_str());
     return record;
@@ -39,9 +37,7 @@ void Fill(const std::vector<FontRecord> &records)
 
 Names Shown(int italic, int bold, int allStyles)
 {
-    settings.italic = italic;
-    settings.bold = bold;
-    settings.allStyles = allStyles;
+    settings.italic = italic, settings.bold = bold, settings.allStyles = allStyles;
     FreeFontList(&displayList);
     EXPECT_EQ(1, BuildDisplayList());
     Names files;
@@ -59,14 +55,13 @@ TEST_F(Catalogue, SortIsStableByteOrderWithAndWithoutMemory)
             std::vector<FontRecord> records;
             for (int i = 0; i < count; i++)
                 records.push_back(File(faces[random() % 9], REGULAR, std::to_string(i)));
+            auto before = [](const FontRecord &a, const FontRecord &b) { /* unsigned bytes */
+                return strcmp(a.logFont.lfFaceName, b.logFont.lfFaceName) < 0;
+            };
             if (count == 700) /* long runs, one of them falling */
-                std::sort(records.begin(), records.begin() + 350, [](const FontRecord &a, const FontRecord &b) {
-                    return strcmp(a.logFont.lfFaceName, b.logFont.lfFaceName) > 0;
-                });
+                std::sort(records.rbegin() + 350, records.rend(), before);
             Fill(records);
-            std::stable_sort(records.begin(), records.end(), [](const FontRecord &a, const FontRecord &b) {
-                return strcmp(a.logFont.lfFaceName, b.logFont.lfFaceName) < 0; /* unsigned bytes */
-            });
+            std::stable_sort(records.begin(), records.end(), before);
             SetFault(FAULT_HEAP, 0, memory ? 0 : -1);
             EXPECT_EQ(1, SortCatalogue());
             ClearFaults();
@@ -87,9 +82,7 @@ TEST_F(Catalogue, FilterPartsMatchByModeAndCaseAgainstFullNamesOfFilesAndFacesOf
         {IDC_FILTER_BEGIN, 0, "Face", 0, 1},   {IDC_FILTER_BEGIN, 0, "Arial", 0, 0}};
     FontRecord record = File("Face", REGULAR, "arial.ttf", "Arial CE");
     for (const auto &c : cases) {
-        settings.filterMode = c.mode;
-        settings.filterCaseSensitive = c.caseSensitive;
-        settings.sourceIsDirectory = c.directory;
+        settings.filterMode = c.mode, settings.filterCaseSensitive = c.caseSensitive, settings.sourceIsDirectory = c.directory;
         strcpy(settings.filterText, c.filter);
         EXPECT_EQ(c.match, MatchesFilter(&record)) << c.filter << " mode " << c.mode;
     }
@@ -123,7 +116,7 @@ TEST_F(Catalogue, ThePKeyTheTrueTypeCommandAndTheFilterDialogRebuildTheList)
     ASSERT_GT(displayList.count, 0);
     EXPECT_LT(displayList.count, all);
     for (int i = 0; i < displayList.count; i++)
-        EXPECT_STRCASEEQ("mono", displayList.records[i]->logFont.lfFaceName + strlen(displayList.records[i]->logFont.lfFaceName) - 4);
+        EXPECT_STRCASEEQ("mono", strchr(displayList.records[i]->logFont.lfFaceName, 0) - 4);
     SendMessageA(mainWindow, WM_KEYDOWN, 'P', 0);
     EXPECT_EQ(all, displayList.count);
     SendCommand(CMD_TRUETYPE_ONLY); /* Wine's bitmap fonts come in */

@@ -1,28 +1,14 @@
-/* dirscan_test.cpp - the folder scan: which names are read, subfolders, the same
- * font in two folders, a missing folder, and Escape held during the scan. */
+/* dirscan_test.cpp - the folder scan (which names are read, subfolders, the same font
+ * in two folders, Escape held) and the files that give no record. */
 #include <algorithm>
 #include <thread>
 
+#include "catalogue/fontfiles.h"
 #include "harness.h"
 
 namespace {
 
 typedef Program Scan;
-
-/* A folder of fonts, names that are not read, and a subfolder two deep. */
-std::string FontFolder(void)
-{
-    std::string folder = TempDir("scan");
-    std::string sans = ReadFile(Font("dejavu/DejaVuSans.ttf")), mono = ReadFile(Font("dejavu/DejaVuSansMono.ttf"));
-    CreateDirectoryA((folder + "sub").c_str(), NULL);
-    CreateDirectoryA((folder + "sub\\deeper").c_str(), NULL);
-    const std::pair<const char *, std::string> files[] = {
-        {"a.ttf", sans}, {"B.TTF", mono}, {"c.ttfx", sans}, {"d.txt", sans}, {"e.ttf", "no font"},
-        {"ttf", sans}, {"sub\\a.ttf", sans}, {"sub\\deeper\\f.Ttf", ReadFile(Font("dejavu/DejaVuSerif.ttf"))}};
-    for (const auto &file : files)
-        WriteFile(folder + file.first, file.second);
-    return folder;
-}
 
 std::vector<std::string> Read(const std::string &folder, int subfolders)
 {
@@ -34,28 +20,57 @@ std::vector<std::string> Read(const std::string &folder, int subfolders)
     return paths;
 }
 
+std::string Folder(void)
+{
+    std::string folder = TempDir("scan"), sans = ReadFile(Font("dejavu/DejaVuSans.ttf"));
+    CreateDirectoryA((folder + "sub").c_str(), NULL);
+    CreateDirectoryA((folder + "sub\\deeper").c_str(), NULL);
+    for (const char *name : {"a.ttf", "B.TTF", "c.ttfx", "d.txt", "ttf", "sub\\a.ttf", "sub\\deeper\\f.Ttf"})
+        WriteFile(folder + name, sans);
+    WriteFile(folder + "e.ttf", "no font");
+    return folder;
+}
+
 TEST_F(Scan, OnlyTtfNamesAreReadSubfoldersWhenAskedAndEachCopyCounts)
 {
-    std::string folder = FontFolder();
+    std::string folder = Folder();
     EXPECT_EQ((std::vector<std::string>{"B.TTF", "a.ttf"}), Read(folder, 0));
     EXPECT_EQ((std::vector<std::string>{"B.TTF", "a.ttf", "sub\\a.ttf", "sub\\deeper\\f.Ttf"}), Read(folder, 1));
-    EXPECT_EQ(4, displayList.count); /* every style of a folder is shown */
+    EXPECT_EQ(4, displayList.count);
     EXPECT_EQ(0u, Read(folder + "missing\\", 1).size());
 }
 
 TEST_F(Scan, EscapeHeldEndsTheScanAfterTheFileBeingRead)
 {
-    std::string folder = FontFolder();
+    std::string folder = Folder();
     EscapeKey(true);
-    std::thread release([] {
-        Sleep(500);
-        EscapeKey(false);
-    });
+    std::thread release([] { Sleep(500), EscapeKey(false); });
     DWORD start = GetTickCount();
-    std::vector<std::string> read = Read(folder, 1);
+    EXPECT_EQ(1u, Read(folder, 1).size());
     release.join();
     EXPECT_GE(GetTickCount() - start, 400u); /* it waited while the key was held */
-    EXPECT_EQ(1u, read.size());
+}
+
+TEST_F(Scan, LongPathsCutFilesFailingReadsAndOtherFilesGiveNoRecord)
+{
+    static FontRecord record;
+    std::string folder = TempDir("read"), bytes = ReadFile(Font("dejavu/DejaVuSans.ttf")), deep = "Z:\\" + std::string(288, 'd');
+    WriteFile(folder + "cut.ttf", bytes.substr(0, 3000));
+    WriteFile(folder + "text.ttf", "this is no font, only its name says so\n");
+    WriteFile(folder + "whole.ttf", bytes);
+    const struct { std::string folder, file; int whole, fault; FontFileResult result; } cases[] = {
+        {folder, "cut.ttf", 1, 0, FONT_FILE_NO_NAME_TABLE}, {folder, "cut.ttf", 0, 0, FONT_FILE_NO_NAME_TABLE},
+        {folder, "text.ttf", 0, 0, FONT_FILE_NOT_TRUETYPE}, {folder, "gone.ttf", 0, 0, FONT_FILE_CANT_OPEN},
+        {folder, "whole.ttf", 0, 1, FONT_FILE_CANT_READ},   {folder, "whole.ttf", 1, 0, FONT_FILE_OK},
+        {deep, "12345678", 0, 0, FONT_FILE_CANT_OPEN}, {deep, "123456789", 0, 0, FONT_FILE_PATH_TOO_LONG}}; /* 299, 300 */
+    HDC dc = GetDC(mainWindow);
+    for (const auto &c : cases) {
+        SetFault(FAULT_FILE_READ, 0, -c.fault);
+        EXPECT_EQ(c.result, ReadFontRecord(dc, c.folder.c_str(), c.file.c_str(), c.whole, &record)) << c.file;
+        ClearFaults();
+        EXPECT_STREQ(c.result == FONT_FILE_OK ? "DejaVu Sans" : "", record.logFont.lfFaceName) << c.file;
+    }
+    ReleaseDC(mainWindow, dc);
 }
 
 } // namespace

@@ -8,49 +8,33 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <numeric>
 #include <set>
 
 /* ---- the program ---- */
 
-int StartZenvrix(void)
-{
-    return AppStartup(GetModuleHandleA(NULL));
-}
+int StartZenvrix(void) { return AppStartup(GetModuleHandleA(NULL)); }
+LRESULT SendCommand(int command) { return SendMessageA(mainWindow, WM_COMMAND, (WPARAM)command, 0); }
+void Refresh(void) { SendMessageA(mainWindow, UM_REFRESH, 0, 0); }
 
-void PumpMessages(void)
+static void Pump(void)
 {
-    MSG message;
-    while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            PostQuitMessage((int)message.wParam);
-            return;
-        }
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
+    for (MSG message; PeekMessageA(&message, NULL, 0, 0, PM_REMOVE) && message.message != WM_QUIT;)
+        TranslateMessage(&message), DispatchMessageA(&message);
 }
 
 void Settle(void)
 {
     for (int i = 0; i < 20; i++, Sleep(10))
-        PumpMessages();
+        Pump();
 }
 
 void StopZenvrix(void)
 {
-    if (mainWindow != NULL && IsWindow(mainWindow)) {
-        DestroyWindow(mainWindow);
-        MSG message;
-        for (DWORD start = GetTickCount(); GetTickCount() - start < 5000;) {
-            if (!PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
-                Sleep(1);
-                continue;
-            }
-            if (message.message == WM_QUIT)
-                break;
+    MSG message;
+    if (mainWindow != NULL && IsWindow(mainWindow) && DestroyWindow(mainWindow))
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 5000 && GetMessageA(&message, NULL, 0, 0);)
             DispatchMessageA(&message);
-        }
-    }
     AppShutdown();
     mainWindow = clientWindow = toolbar = NULL;
     UnregisterClassA("klasa", GetModuleHandleA(NULL));
@@ -60,25 +44,26 @@ void StopZenvrix(void)
 /* On the display too: a window that activates takes the display's key state. */
 void EscapeKey(bool down)
 {
-    std::string output;
-    RunLinux(std::string("xdotool ") + (down ? "keydown" : "keyup") + " Escape", &output);
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = VK_ESCAPE;
-    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    RunLinux(std::string("xdotool ") + (down ? "keydown" : "keyup") + " Escape");
+    INPUT input = {INPUT_KEYBOARD};
+    input.ki = {VK_ESCAPE, 0, (DWORD)(down ? 0 : KEYEVENTF_KEYUP)};
     SendInput(1, &input, sizeof input);
     for (int i = 0; i < 100 && (GetAsyncKeyState(VK_ESCAPE) < 0) != down; i++)
         Sleep(5);
 }
 
-LRESULT SendCommand(int command)
+void Mouse(HWND window, int x, int y, std::initializer_list<DWORD> events, DWORD data)
 {
-    return SendMessageA(mainWindow, WM_COMMAND, (WPARAM)command, 0);
-}
-
-void Refresh(void)
-{
-    SendMessageA(mainWindow, UM_REFRESH, 0, 0);
+    POINT point = {x, y};
+    ClientToScreen(window, &point);
+    SetCursorPos(point.x, point.y);
+    Settle();
+    for (DWORD flags : events) {
+        INPUT input = {INPUT_MOUSE};
+        input.mi.dwFlags = flags, input.mi.mouseData = data;
+        SendInput(1, &input, sizeof input);
+    }
+    Settle();
 }
 
 void ShowCells(int count)
@@ -96,8 +81,7 @@ void ShowCells(int count)
 void ScanFolder(const std::string &folder, int subfolders)
 {
     snprintf(settings.currentDirectory, NAME_SIZE, "%s", folder.c_str());
-    settings.directoryChosen = 1;
-    settings.includeSubdirectories = subfolders;
+    settings.directoryChosen = 1, settings.includeSubdirectories = subfolders;
     SendCommand(CMD_FROM_DIRECTORY);
 }
 
@@ -110,16 +94,11 @@ void Program::SetUpTestSuite()
         ScriptExpect(Box("Printer HDC error!"));
     int started = StartZenvrix();
     std::string script = ScriptEnd();
-    if (started != 1 || !script.empty()) {
-        fprintf(stderr, "start-up failed: %d %s\n", started, script.c_str());
-        exit(1);
-    }
+    if (started != 1 || !script.empty())
+        fprintf(stderr, "start-up failed: %d %s\n", started, script.c_str()), exit(1);
 }
 
-void Program::TearDownTestSuite()
-{
-    StopZenvrix();
-}
+void Program::TearDownTestSuite() { StopZenvrix(); }
 
 void Program::SetUp()
 {
@@ -136,22 +115,16 @@ void Program::TearDown()
         return;
     EXPECT_EQ("", ScriptEnd());
     ClearFaults();
-    if (HasFailure())
-        Screenshot(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    if (HasFailure()) /* a picture of the display for the person who looks */
+        RunLinux("mkdir -p " + UnixPath(BinaryDir()) + "failures && import -window root " + UnixPath(BinaryDir()) +
+                 "failures/" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".png");
 }
 
 void WithoutPrinter::SetUpTestSuite()
 {
-    const char *flag = getenv("ZENVRIX_WITHOUT_PRINTER");
-    withoutPrinter = flag != NULL && strcmp(flag, "1") == 0;
-    if (!withoutPrinter)
-        return;
-    HKEY key; /* this prefix is made by Wine itself: leave windows unmanaged here too */
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", 0, NULL, 0,
-                        KEY_SET_VALUE, NULL, &key, NULL) == ERROR_SUCCESS) {
-        RegSetValueExA(key, "Managed", 0, REG_SZ, (const BYTE *)"N", 2);
-        RegCloseKey(key);
-    }
+    if (!(withoutPrinter = getenv("ZENVRIX_WITHOUT_PRINTER") != NULL))
+        return; /* Wine made this prefix itself: windows unmanaged here too */
+    RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", "Managed", REG_SZ, "N", 2);
     Program::SetUpTestSuite();
 }
 
@@ -164,49 +137,11 @@ void WithoutPrinter::SetUp()
 
 /* ---- the dialog script ---- */
 
-DialogStep Box(const std::string &text, const std::string &caption, int press)
-{
-    DialogStep step;
-    step.caption = caption;
-    step.text = text;
-    step.checkText = true;
-    step.press = press;
-    return step;
-}
-
-DialogStep Dialog(const std::string &caption, int press)
-{
-    DialogStep step;
-    step.caption = caption;
-    step.press = press;
-    return step;
-}
-
-DialogStep Edit(DialogStep step, int control, const std::string &text)
-{
-    step.edits.push_back({control, text});
-    return step;
-}
-
-DialogStep Check(DialogStep step, int control, bool checked)
-{
-    step.checks.push_back({control, checked});
-    return step;
-}
-
-DialogStep Inspect(DialogStep step, std::function<void(HWND)> inspect)
-{
-    step.inspect = inspect;
-    return step;
-}
-
 static std::vector<DialogStep> steps;
 static size_t next;
 static std::string errors;
 static std::set<HWND> answered;
 static HHOOK hook;
-static HWND scriptWindow;
-static const UINT WM_SCRIPT_BOX = WM_APP + 77;
 
 static std::string TextOf(HWND window)
 {
@@ -215,48 +150,25 @@ static std::string TextOf(HWND window)
     return text;
 }
 
-static std::string ClassOf(HWND window)
+std::string ControlText(HWND dialog, int control) { return TextOf(GetDlgItem(dialog, control)); }
+
+/* A message box's message: its first static control with text. */
+static BOOL CALLBACK NoteStatic(HWND child, LPARAM text)
 {
     char name[64] = "";
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
-std::string ControlText(HWND dialog, int control)
-{
-    return TextOf(GetDlgItem(dialog, control));
-}
-
-/* A message box's text is in its first static control with text; an edit may sit
- * inside a combo box (Wine's file dialogs). */
-static BOOL CALLBACK FindChild(HWND child, LPARAM found)
-{
-    std::pair<std::string, HWND> *wanted = (std::pair<std::string, HWND> *)found;
-    if (_stricmp(ClassOf(child).c_str(), wanted->first.c_str()) != 0 ||
-        (wanted->first == "Static" && TextOf(child).empty()))
-        return TRUE;
-    wanted->second = child;
-    return FALSE;
-}
-
-static HWND Child(HWND parent, const char *className)
-{
-    std::pair<std::string, HWND> wanted(className, (HWND)NULL);
-    EnumChildWindows(parent, FindChild, (LPARAM)&wanted);
-    return wanted.second;
+    GetClassNameA(child, name, sizeof name);
+    return _stricmp(name, "Static") != 0 || (*(std::string *)text = TextOf(child)).empty();
 }
 
 static void Answer(HWND box)
 {
-    if (!IsWindow(box) || answered.count(box))
-        return;
-    std::string caption = TextOf(box);
-    if (caption == "Progress: (press ESC to cancel)")
+    std::string caption = TextOf(box), text;
+    EnumChildWindows(box, NoteStatic, (LPARAM)&text);
+    if (!IsWindow(box) || answered.count(box) || caption == "Progress: (press ESC to cancel)")
         return;
     answered.insert(box);
-    std::string text = TextOf(Child(box, "Static"));
     const DialogStep *step = next < steps.size() ? &steps[next] : NULL;
-    if (step == NULL || step->caption != caption || (step->checkText && step->text != text)) {
+    if (step == NULL || step->caption != caption || (step->text != "*" && step->text != text)) {
         errors += "unexpected box '" + caption + "': '" + text + "'";
         errors += step ? " instead of '" + step->caption + "': '" + step->text + "'\n" : "\n";
         EndDialog(box, IDCANCEL);
@@ -265,36 +177,28 @@ static void Answer(HWND box)
     next++;
     if (step->inspect)
         step->inspect(box);
-    if (!IsWindow(box))
-        return;
-    for (const auto &edit : step->edits) {
-        HWND item = GetDlgItem(box, edit.first);
-        if (item != NULL && _stricmp(ClassOf(item).c_str(), "Edit") != 0 && Child(item, "Edit"))
-            item = Child(item, "Edit");
-        SetWindowTextA(item, edit.second.c_str());
-    }
+    for (const auto &edit : step->edits)
+        SetDlgItemTextA(box, edit.first, edit.second.c_str());
     for (const auto &check : step->checks)
         CheckDlgButton(box, check.first, check.second ? BST_CHECKED : BST_UNCHECKED);
-    if (step->press != 0)
-        PostMessageA(box, WM_COMMAND, MAKEWPARAM(step->press, BN_CLICKED),
-                     (LPARAM)GetDlgItem(box, step->press));
+    if (step->press != 0 && IsWindow(box))
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(step->press, BN_CLICKED), (LPARAM)GetDlgItem(box, step->press));
 }
 
-static LRESULT CALLBACK ScriptProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+/* The hook only notes a box: a timer answers it from the box's own message loop,
+ * once its controls are filled in. */
+static void CALLBACK AnswerLater(HWND box, UINT, UINT_PTR timer, DWORD)
 {
-    if (message == WM_SCRIPT_BOX) {
-        Answer((HWND)wParam);
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
+    KillTimer(box, timer);
+    Answer(box);
 }
 
-/* The hook only notes a box; it is answered from the box's own message loop, once
- * its controls are filled in. */
 static LRESULT CALLBACK ScriptHook(int code, WPARAM wParam, LPARAM lParam)
 {
-    if (code == HCBT_ACTIVATE && ClassOf((HWND)wParam) == "#32770")
-        PostMessageA(scriptWindow, WM_SCRIPT_BOX, wParam, 0);
+    char name[64] = "";
+    GetClassNameA((HWND)wParam, name, sizeof name);
+    if (code == HCBT_ACTIVATE && strcmp(name, "#32770") == 0)
+        SetTimer((HWND)wParam, 0x5A, 0, AnswerLater);
     else if (code == HCBT_DESTROYWND)
         answered.erase((HWND)wParam);
     return CallNextHookEx(hook, code, wParam, lParam);
@@ -302,33 +206,18 @@ static LRESULT CALLBACK ScriptHook(int code, WPARAM wParam, LPARAM lParam)
 
 void ScriptBegin(void)
 {
-    if (scriptWindow == NULL) {
-        WNDCLASSA windowClass = {};
-        windowClass.lpfnWndProc = ScriptProc;
-        windowClass.hInstance = GetModuleHandleA(NULL);
-        windowClass.lpszClassName = "ZenvrixTestScript";
-        RegisterClassA(&windowClass);
-        scriptWindow = CreateWindowExA(0, "ZenvrixTestScript", "", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                       NULL, GetModuleHandleA(NULL), NULL);
-    }
-    steps.clear();
+    steps.clear(), errors.clear(), answered.clear();
     next = 0;
-    errors.clear();
-    answered.clear();
     if (hook == NULL)
         hook = SetWindowsHookExA(WH_CBT, ScriptHook, NULL, GetCurrentThreadId());
 }
 
-void ScriptExpect(const DialogStep &step)
-{
-    steps.push_back(step);
-}
+void ScriptExpect(const DialogStep &step) { steps.push_back(step); }
 
 std::string ScriptEnd(void)
 {
-    PumpMessages();
-    UnhookWindowsHookEx(hook);
-    hook = NULL;
+    Pump();
+    UnhookWindowsHookEx(hook), hook = NULL;
     for (size_t i = next; i < steps.size(); i++)
         errors += "missing box '" + steps[i].caption + "': '" + steps[i].text + "'\n";
     steps.clear();
@@ -342,54 +231,38 @@ Capture CaptureWindow(HWND window)
     Capture capture;
     RECT client;
     GetClientRect(window, &client);
-    capture.width = client.right;
-    capture.height = client.bottom;
-    capture.pixels.assign((size_t)capture.width * capture.height, 0);
+    capture.width = client.right, capture.height = client.bottom;
+    capture.pixels.resize((size_t)capture.width * capture.height);
     BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = capture.width;
-    info.bmiHeader.biHeight = -capture.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void *bits = NULL;
+    info.bmiHeader = {sizeof info.bmiHeader, capture.width, -capture.height, 1, 32};
     HDC source = GetDC(window), memory = CreateCompatibleDC(source);
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, NULL, 0);
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, NULL, NULL, 0);
     HGDIOBJ previous = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, capture.width, capture.height, source, 0, 0, SRCCOPY);
-    GdiFlush();
-    for (size_t i = 0; bits != NULL && i < capture.pixels.size(); i++)
-        capture.pixels[i] = ((const unsigned *)bits)[i] & 0xFFFFFF;
     SelectObject(memory, previous);
+    GetDIBits(memory, bitmap, 0, capture.height, capture.pixels.data(), &info, DIB_RGB_COLORS);
+    for (unsigned &pixel : capture.pixels)
+        pixel &= 0xFFFFFF;
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(window, source);
     return capture;
 }
 
-int Differences(const Capture &a, const Capture &b, int top, int bottom, int shift)
+int Differences(const Capture &a, const Capture &b)
 {
-    int count = 0;
-    for (int y = std::max(top, -shift); y < bottom && y + shift < b.height && y < a.height; y++)
-        for (int x = 0; x < a.width && x < b.width; x++)
-            count += a.at(x, y) != b.at(x, y + shift);
-    return count;
-}
-
-void Screenshot(const std::string &name)
-{
-    std::string output, folder = UnixPath(BinaryDir()) + "failures";
-    RunLinux("mkdir -p " + folder + " && import -window root " + folder + "/" + name + ".png",
-             &output);
+    if (a.width != b.width || a.height != b.height)
+        return -1;
+    return (int)std::inner_product(a.pixels.begin(), a.pixels.end(), b.pixels.begin(), 0, std::plus<int>(),
+                                   std::not_equal_to<unsigned>());
 }
 
 /* ---- files, fonts, Linux ---- */
 
 std::string UnixPath(std::string path)
 {
-    if (path.size() >= 2 && toupper(path[0]) == 'Z' && path[1] == ':')
-        path.erase(0, 2);
     std::replace(path.begin(), path.end(), '\\', '/');
-    return path;
+    return path.size() >= 2 && toupper(path[0]) == 'Z' && path[1] == ':' ? path.substr(2) : path;
 }
 
 static std::string WindowsPath(std::string unixPath)
@@ -398,22 +271,14 @@ static std::string WindowsPath(std::string unixPath)
     return "Z:" + unixPath;
 }
 
-std::string BinaryDir(void)
-{
-    const char *dir = getenv("ZENVRIX_BINARY_DIR");
-    return WindowsPath(dir != NULL ? dir : "/tmp") + "\\";
-}
+std::string BinaryDir(void) { return WindowsPath(getenv("ZENVRIX_BINARY_DIR") ? getenv("ZENVRIX_BINARY_DIR") : "/tmp") + "\\"; }
+std::string Font(const std::string &relative) { return WindowsPath("/usr/share/fonts/truetype/" + relative); }
 
 std::string TempDir(const std::string &name)
 {
-    std::string output, folder = BinaryDir() + "testdata\\" + name + "\\";
-    RunLinux("rm -rf '" + UnixPath(folder) + "' && mkdir -p '" + UnixPath(folder) + "'", &output);
+    std::string folder = BinaryDir() + "testdata\\" + name + "\\";
+    RunLinux("rm -rf '" + UnixPath(folder) + "' && mkdir -p '" + UnixPath(folder) + "'");
     return folder;
-}
-
-std::string Font(const std::string &relative)
-{
-    return WindowsPath("/usr/share/fonts/truetype/" + relative);
 }
 
 std::string ReadFile(const std::string &path)
@@ -422,83 +287,60 @@ std::string ReadFile(const std::string &path)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-bool WriteFile(const std::string &path, const std::string &bytes)
+void WriteFile(const std::string &path, const std::string &bytes)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    return bool(out.write(bytes.data(), (std::streamsize)bytes.size()).flush());
+    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), (std::streamsize)bytes.size());
 }
 
-bool Exists(const std::string &path)
+void RenamedFont(const std::string &dejaVuFile, const std::string &prefix)
 {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string RenamedFont(const std::string &dejaVuFile, const std::string &prefix,
-                        const std::string &folder)
-{
-    std::string bytes = ReadFile(Font("dejavu/" + dejaVuFile)), wide;
-    for (char c : std::string("DejaVu"))
-        wide += std::string(1, '\0') + c;
-    std::string wideNew; /* only the names hold the family, in 8 or 16 bits */
-    for (char c : prefix)
-        wideNew += std::string(1, '\0') + c;
-    for (size_t at; (at = bytes.find(wide)) != std::string::npos;)
-        bytes.replace(at, wide.size(), wideNew);
-    for (size_t at; (at = bytes.find("DejaVu")) != std::string::npos;)
-        bytes.replace(at, 6, prefix);
-    std::string name = dejaVuFile;
-    name.replace(0, 6, prefix);
-    WriteFile(folder + name, bytes);
-    return folder + name;
-}
-
-static void ForgetIn(const std::string &folder, const std::string &prefix, bool remove)
-{
-    WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA((folder + prefix + "*").c_str(), &entry);
-    if (find == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        std::string path = folder + entry.cFileName;
-        for (int n = 0; n < 16 && RemoveFontResourceA(path.c_str()); n++) {
-        }
-        if (remove)
-            DeleteFileA(path.c_str());
-    } while (FindNextFileA(find, &entry));
-    FindClose(find);
+    std::string bytes = ReadFile(Font("dejavu/" + dejaVuFile)), from = "DejaVu", name = dejaVuFile;
+    for (int wide = 1; wide >= 0; wide--) { /* the names hold the family in 16 and in 8 bits */
+        std::string a, b;
+        for (size_t i = 0; i < 6; i++)
+            a += std::string(wide, '\0') + from[i], b += std::string(wide, '\0') + prefix[i];
+        for (size_t at; (at = bytes.find(a)) != std::string::npos;)
+            bytes.replace(at, a.size(), b);
+    }
+    WriteFile(BinaryDir() + "testdata\\" + prefix + "\\" + name.replace(0, 6, prefix), bytes);
 }
 
 void ForgetFonts(const std::string &prefix)
 {
     char windows[MAX_PATH];
     GetWindowsDirectoryA(windows, sizeof windows);
-    ForgetIn(std::string(windows) + "\\Fonts\\", prefix, true);
-    ForgetIn(BinaryDir() + "testdata\\" + prefix + "\\", prefix, false);
+    for (std::string folder : {std::string(windows) + "\\Fonts\\", BinaryDir() + "testdata\\" + prefix + "\\"}) {
+        bool copies = folder[0] != 'Z'; /* copies in the Fonts folder go; the test's own stay */
+        WIN32_FIND_DATAA entry;
+        HANDLE find = FindFirstFileA((folder + prefix + "*").c_str(), &entry);
+        for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &entry)) {
+            for (int n = 0; n < 16 && RemoveFontResourceA((folder + entry.cFileName).c_str()); n++) {
+            }
+            if (copies)
+                DeleteFileA((folder + entry.cFileName).c_str());
+        }
+        FindClose(find);
+    }
     for (const char *keyPath : {fontKeyNt, fontKey}) {
         HKEY key;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-            continue;
         char name[400];
-        for (DWORD i = 0, size = sizeof name;
-             RegEnumValueA(key, i, name, &size, NULL, NULL, NULL, NULL) == ERROR_SUCCESS;
-             size = sizeof name)
-            if (strncmp(name, prefix.c_str(), prefix.size()) != 0 || RegDeleteValueA(key, name))
-                i++;
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_ALL_ACCESS, &key);
+        for (DWORD i = 0, size = sizeof name; RegEnumValueA(key, i, name, &size, 0, 0, 0, 0) == 0; size = sizeof name)
+            i += strncmp(name, prefix.c_str(), prefix.size()) != 0 || RegDeleteValueA(key, name) != 0;
         RegCloseKey(key);
     }
 }
 
-static int CALLBACK NoteFamily(const LOGFONTA *, const TEXTMETRICA *, DWORD, LPARAM found)
+static int CALLBACK Found(const LOGFONTA *, const TEXTMETRICA *, DWORD, LPARAM found)
 {
-    *(bool *)found = true;
-    return 0;
+    return *(bool *)found = true, 0;
 }
 
 bool FamilyListed(const std::string &family)
 {
     bool found = false;
     HDC dc = GetDC(NULL);
-    EnumFontFamiliesA(dc, family.c_str(), (FONTENUMPROCA)NoteFamily, (LPARAM)&found);
+    EnumFontFamiliesA(dc, family.c_str(), (FONTENUMPROCA)Found, (LPARAM)&found);
     ReleaseDC(NULL, dc);
     return found;
 }
@@ -508,26 +350,23 @@ bool FamilyListed(const std::string &family)
 int RunLinux(const std::string &command, std::string *output)
 {
     static int serial;
-    char stem[64];
-    snprintf(stem, sizeof stem, "/tmp/zenvrix-run%lu-%d", GetCurrentProcessId(), ++serial);
-    std::string unix = stem, script = WindowsPath(unix + ".sh"), code = WindowsPath(unix + ".code");
-    WriteFile(script, "export PATH=/usr/bin:/bin\n( " + command + " ) > " + unix +
-                          ".out 2>&1\necho $? > " + unix + ".part; mv " + unix + ".part " + unix +
-                          ".code\n");
-    std::string line = "Z:\\bin\\sh " + unix + ".sh";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
+    std::string stem = "/tmp/zenvrix-run" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
+    std::string code = WindowsPath(stem + ".code"), line = "Z:\\bin\\sh " + stem + ".sh";
+    WriteFile(WindowsPath(stem + ".sh"), "export PATH=/usr/bin:/bin\n( " + command + " ) > " + stem +
+                                             ".out 2>&1\necho $? > " + stem + ".part; mv " + stem + ".part " + stem + ".code\n");
+    STARTUPINFOA startup = {sizeof startup};
     PROCESS_INFORMATION process = {};
     if (!CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
         return -1;
     CloseHandle(process.hProcess);
     CloseHandle(process.hThread);
-    for (DWORD start = GetTickCount(); !Exists(code); Sleep(20))
+    for (DWORD start = GetTickCount(); GetFileAttributesA(code.c_str()) == INVALID_FILE_ATTRIBUTES; Sleep(20))
         if (GetTickCount() - start > 60000)
             return -1;
-    *output = ReadFile(WindowsPath(unix + ".out"));
+    if (output != NULL)
+        *output = ReadFile(WindowsPath(stem + ".out"));
     int result = atoi(ReadFile(code).c_str());
     for (const char *ending : {".sh", ".out", ".code"})
-        DeleteFileA(WindowsPath(unix + ending).c_str());
+        DeleteFileA(WindowsPath(stem + ending).c_str());
     return result;
 }

@@ -16,13 +16,12 @@ void ExpectSameAsFullRedraw(const std::string &what)
 {
     Capture stepped = CaptureWindow(clientWindow);
     RedrawWindow(clientWindow, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-    EXPECT_EQ(0, Differences(stepped, CaptureWindow(clientWindow), 0, stepped.height)) << what << " at row " << shell.topRow;
+    EXPECT_EQ(0, Differences(stepped, CaptureWindow(clientWindow))) << what << " at row " << shell.topRow;
 }
 
 TEST_F(Scroll, EveryStepDrawsWhatAFullRedrawDraws)
 {
-    settings.pointSize = 13; /* rows of exactly 40 pixels */
-    Refresh();
+    settings.pointSize = 13, Refresh(); /* rows of exactly 40 pixels */
     ASSERT_EQ(40.0f, pageLayout.cellHeight);
     int visible = pageLayout.visibleRows, last = pageLayout.totalRows - visible;
     ASSERT_GT(last, 2 * visible);
@@ -39,34 +38,17 @@ TEST_F(Scroll, EveryStepDrawsWhatAFullRedrawDraws)
     EXPECT_EQ(last, GetScrollPos(clientWindow, SB_VERT));
 }
 
-/* Real mouse input at a point of the client window, the events one after another. */
-void Mouse(int x, int y, std::initializer_list<DWORD> events, DWORD data = 0)
-{
-    POINT point = {x, y};
-    ClientToScreen(clientWindow, &point);
-    SetCursorPos(point.x, point.y);
-    Settle();
-    for (DWORD flags : events) {
-        INPUT input = {};
-        input.type = INPUT_MOUSE;
-        input.mi.dwFlags = flags;
-        input.mi.mouseData = data;
-        SendInput(1, &input, sizeof input);
-    }
-    Settle();
-}
-
 TEST_F(Scroll, ARealWheelNotchScrollsOneRowAndARealDoubleClickExplains)
 {
     SetForegroundWindow(mainWindow);
     SetFocus(mainWindow);
-    Mouse(300, 200, {MOUSEEVENTF_WHEEL}, (DWORD)-WHEEL_DELTA);
+    Mouse(clientWindow, 300, 200, {MOUSEEVENTF_WHEEL}, (DWORD)-WHEEL_DELTA);
     EXPECT_EQ(1, shell.topRow);
-    Mouse(300, 200, {MOUSEEVENTF_WHEEL}, (DWORD)(2 * WHEEL_DELTA));
+    Mouse(clientWindow, 300, 200, {MOUSEEVENTF_WHEEL}, (DWORD)(2 * WHEEL_DELTA));
     EXPECT_EQ(0, shell.topRow);
     ScriptExpect(Box(textHowToInstall, "Information"));
     int x = (int)(pageLayout.originX + pageLayout.cellWidth / 2), y = pageLayout.cellTopOffset + 10;
-    Mouse(x, y, {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP});
+    Mouse(clientWindow, x, y, {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP});
     EXPECT_EQ(0, shell.selectedFont);
 }
 

@@ -11,13 +11,10 @@ TEST(StartUp, AMissingStringOrNoMemoryForTheFileBufferStopsWithItsMessage)
     const struct { FaultPoint fault; int okCalls; const char *box; } cases[] = {
         {FAULT_LOAD_STRING, 5, "can't load string table"}, {FAULT_GLOBAL_ALLOC, 0, "Not enough memory"}};
     for (const auto &c : cases) {
-        SetFault(c.fault, c.okCalls, 1);
-        ScriptBegin();
-        ScriptExpect(Box(c.box));
+        SetFault(c.fault, c.okCalls, 1), ScriptBegin(), ScriptExpect(Box(c.box));
         EXPECT_EQ(-1, StartZenvrix());
         EXPECT_EQ("", ScriptEnd());
-        ClearFaults();
-        StopZenvrix();
+        ClearFaults(), StopZenvrix();
     }
 }
 
@@ -28,11 +25,8 @@ TEST_F(Shell, SizeStepsAreATenthOfTheSizeWithinFiveToSixty)
     const struct { int from, command, to; } steps[] = {
         {15, CMD_SIZE_UP, 16}, {41, CMD_SIZE_UP, 45}, {59, CMD_SIZE_UP, 60}, {60, CMD_SIZE_UP, 60},
         {20, CMD_SIZE_DOWN, 18}, {9, CMD_SIZE_DOWN, 8}, {5, CMD_SIZE_DOWN, 5}};
-    for (const auto &step : steps) {
-        settings.pointSize = step.from;
-        SendCommand(step.command);
-        EXPECT_EQ(step.to, settings.pointSize) << step.from;
-    }
+    for (const auto &step : steps)
+        EXPECT_EQ(step.to, (settings.pointSize = step.from, SendCommand(step.command), settings.pointSize)) << step.from;
 }
 
 TEST_F(Shell, TheBoldPictureButtonClickedForRealTurnsBoldOn)
@@ -44,20 +38,9 @@ TEST_F(Shell, TheBoldPictureButtonClickedForRealTurnsBoldOn)
         if (button.iBitmap == 6 && !(button.fsStyle & TBSTYLE_SEP)) /* the bold picture */
             SendMessageA(toolbar, TB_GETITEMRECT, i, (LPARAM)&rect);
     }
-    POINT point = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-    ClientToScreen(toolbar, &point);
     SetForegroundWindow(mainWindow);
-    SetCursorPos(point.x, point.y);
-    Settle();
-    for (DWORD flags : {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}) {
-        INPUT input = {};
-        input.type = INPUT_MOUSE;
-        input.mi.dwFlags = flags;
-        SendInput(1, &input, sizeof input);
-        Settle();
-    }
-    EXPECT_EQ(1, settings.bold);
-    EXPECT_EQ(0, settings.italic);
+    Mouse(toolbar, (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2, {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP});
+    EXPECT_EQ(10, settings.bold * 10 + settings.italic);
     EXPECT_TRUE(SendMessageA(toolbar, TB_ISBUTTONCHECKED, CMD_BOLD, 0));
 }
 

@@ -22,12 +22,10 @@ LayoutInputs Inputs(int printer = 0, int fonts = 0, const char *text = "Example-
     return in;
 }
 
-/* The layout, the same whatever the struct held before. */
-PageLayout Compute(const LayoutInputs &in)
+PageLayout Compute(const LayoutInputs &in) /* the same whatever the struct held before */
 {
-    PageLayout layout, fresh;
+    PageLayout layout, fresh = {};
     memset(&layout, 0x5A, sizeof layout);
-    memset(&fresh, 0, sizeof fresh);
     EXPECT_EQ(ComputeLayoutFrom(&in, &layout), layout.lastPageFill);
     ComputeLayoutFrom(&in, &fresh);
     EXPECT_EQ(0, memcmp(&layout, &fresh, sizeof layout));
@@ -64,8 +62,7 @@ TEST(Layout, ScreenDefaultsPrintedSheetAndPreview)
                   FIELD(visibleRows, 12), FIELD(sheetRowsPerPage, 22), FIELD(pageCount, 2), FIELD(lastPageFill, 54)},
                  "preview");
     LayoutInputs in = Inputs(2); /* 300 x 600 dpi: the preview corrects the height */
-    in.pageWidth = 2480;
-    in.dpiX = 300;
+    in.pageWidth = 2480, in.dpiX = 300;
     L = Compute(in);
     ExpectLayout({FIELD(scaleX, (float)(800.0 / 2480)), FIELD(scaleY, (float)(800.0 / 2480 / 2)),
                   FIELD(sampleFontHeight, -20)}, "unequal resolutions");
@@ -79,8 +76,7 @@ TEST(Layout, PagesCountRowsAndTheLastSheetsFill)
         {0, 0, 10, 0, 0, 100},   {100, 400, 1, 34, 34, 100}};
     for (auto c : cases) {
         LayoutInputs in = Inputs(0, c.fonts);
-        if (c.margins > 0)
-            in.marginTop = in.marginBottom = c.margins;
+        in.marginTop = c.margins > 0 ? in.marginBottom = c.margins : in.marginTop;
         PageLayout L = Compute(in);
         ExpectLayout({FIELD(sheetRowsPerPage, c.perSheet), FIELD(rowsPerPage, c.perSheet), FIELD(totalRows, c.rows),
                       FIELD(pageCount, c.pages), FIELD(lastPageFill, c.fill)}, std::to_string(c.fonts));
@@ -96,8 +92,7 @@ TEST(Layout, TextLinesFollowLineFeedsOrTheCharactersPerLine)
         {std::string(19, 'x'), 800, 18, 0, 3}, {std::string(37, 'x'), 800, 18, 0, 4}, {"", 30, 1, 0, 1}};
     for (const auto &c : cases) {
         LayoutInputs in = Inputs(0, 0, c.text.c_str());
-        in.clientWidth = c.width;
-        in.columns = c.width == 30 ? 15 : 3;
+        in.clientWidth = c.width, in.columns = c.width == 30 ? 15 : 3;
         PageLayout L = Compute(in);
         ExpectLayout({FIELD(charsPerLine, c.chars), FIELD(multiLineText, c.multi), FIELD(linesPerCell, c.lines),
                       FIELD(textLength, c.text.size())}, c.text);
@@ -112,8 +107,7 @@ TEST(Layout, PointSizeAndLabelScaleSetFontsWrappingAndLabelPlace)
         {15, 1.25f, 18, -20, -11, 10, 6}, {43, 1.0f, 5, -57, -14, 0, 0}, {44, 1.0f, 4, -58, -14, 0, 0}};
     for (auto c : cases) {
         LayoutInputs in = Inputs();
-        in.pointSize = c.points;
-        in.labelScale = c.scale;
+        in.pointSize = c.points, in.labelScale = c.scale;
         PageLayout L = Compute(in);
         ExpectLayout({FIELD(charsPerLine, c.chars), FIELD(sampleFontHeight, c.sample), FIELD(labelFontHeight, c.label)},
                      std::to_string(c.points));
@@ -138,9 +132,7 @@ TEST(Layout, NoWidthIsNoPreviewAndEveryMinimumHolds)
     in.preview = 0;
     EXPECT_EQ(1, Compute(in).valid); /* a zero-wide window is still a screen layout */
     LayoutInputs tiny = Inputs(), huge = Inputs(1), hugePreview = Inputs(2), negative = Inputs();
-    tiny.clientWidth = tiny.clientHeight = 1;
-    tiny.fontCount = 2000000000;
-    negative.clientHeight = -5;
+    tiny.clientWidth = tiny.clientHeight = 1, tiny.fontCount = 2000000000, negative.clientHeight = -5;
     for (LayoutInputs *margins : {&huge, &hugePreview}) /* the largest the margins dialog takes */
         margins->marginLeft = margins->marginRight = margins->marginTop = margins->marginBottom = 4294967295.0f;
     for (const LayoutInputs &c : {tiny, huge, hugePreview, negative}) {

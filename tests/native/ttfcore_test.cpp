@@ -1,11 +1,10 @@
-/* ttfcore_test.cpp - the TrueType reading core on real Debian fonts, patched where
- * no real font has the case: the directory search, the choice and cuts of names,
- * OS/2, reading on demand, and a sweep of truncations and byte changes.  Runs
- * natively under ASan/UBSan (bytes past a truncation are poisoned) and under Wine. */
+/* ttfcore_test.cpp - the TrueType reading core on real Debian fonts, patched where no
+ * real font has the case: the directory search, the choice and cuts of names, OS/2,
+ * reading on demand, and a sweep of truncations and byte changes.  Runs natively
+ * under ASan/UBSan (bytes past a truncation are poisoned) and under Wine. */
 #include <gtest/gtest.h>
 
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
 
 #include <algorithm>
@@ -33,33 +32,29 @@ typedef std::vector<uint8_t> Bytes;
 Bytes FontFile(const std::string &relative)
 {
 #ifdef ZENVRIX_NATIVE_TEST
-    std::string path = "/usr/share/fonts/truetype/" + relative;
+    FILE *file = fopen(("/usr/share/fonts/truetype/" + relative).c_str(), "rb");
 #else
-    std::string path = "Z:/usr/share/fonts/truetype/" + relative;
+    FILE *file = fopen(("Z:/usr/share/fonts/truetype/" + relative).c_str(), "rb");
 #endif
     Bytes bytes;
-    FILE *file = fopen(path.c_str(), "rb");
     for (int c; file != NULL && (c = fgetc(file)) != EOF;)
         bytes.push_back((uint8_t)c);
-    if (file != NULL)
-        fclose(file);
-    return bytes;
+    return file != NULL && fclose(file) == 0 ? bytes : Bytes();
 }
 
 unsigned U16(const Bytes &b, size_t at) { return b[at] << 8 | b[at + 1]; }
 void Put16(Bytes &b, size_t at, unsigned v) { b[at] = (uint8_t)(v >> 8), b[at + 1] = (uint8_t)v; }
 void Put32(Bytes &b, size_t at, uint32_t v) { Put16(b, at, v >> 16), Put16(b, at + 2, v & 0xFFFF); }
-
-size_t Record(const Bytes &b, const char *tag) /* of the directory, or 0 */
+size_t Record(const Bytes &b, const char *tag) /* in the directory */
 {
     for (unsigned i = 0; i < U16(b, 4); i++)
         if (memcmp(&b[12 + 16 * i], tag, 4) == 0)
             return 12 + 16 * i;
     return 0;
 }
-
 size_t Table(const Bytes &b, const char *tag) { return U16(b, Record(b, tag) + 8) << 16 | U16(b, Record(b, tag) + 10); }
 
+/* Code units below 256 as Latin-1; or two bytes a unit, as a double-byte code page. */
 int Latin1(void *, const uint16_t *units, int count, char *out, int size)
 {
     int n = 0;
@@ -67,15 +62,11 @@ int Latin1(void *, const uint16_t *units, int count, char *out, int size)
         out[n] = units[n] < 256 ? (char)units[n] : '?';
     return n;
 }
-
 int DoubleByte(void *, const uint16_t *units, int count, char *out, int size)
 {
     int n = 0;
-    for (int i = 0; i < count && n < size; i++) {
-        out[n++] = (char)0x82;
-        if (n < size)
-            out[n++] = (char)(units[i] & 0x7F);
-    }
+    for (int i = 0; i < count && n < size; i++)
+        out[n++] = (char)0x82, n < size ? out[n++] = (char)(units[i] & 0x7F) : 0;
     return n;
 }
 
@@ -84,7 +75,7 @@ TtfResult Read(const Bytes &bytes, TtfFontInfo *info, uint32_t lcid = 0x409,
 {
     TtfPlatform platform = {lcid, toAnsi, NULL};
     SfntImage image;
-    SfntImageWhole(&image, bytes.empty() ? NULL : (unsigned char *)bytes.data(), (uint32_t)bytes.size());
+    SfntImageWhole(&image, (unsigned char *)bytes.data(), (uint32_t)bytes.size());
     return ReadSfntFont(&image, &platform, info);
 }
 
@@ -98,23 +89,20 @@ Name Win(unsigned id, unsigned language, const std::string &text)
 }
 Name Mac(unsigned id, const std::string &text) { return {1, 0, id, text}; }
 
-/* DejaVu Sans with its name table replaced by one of these records, appended at the
- * end of the file: the last string ends where the file ends. */
+/* DejaVu Sans with a name table of these records appended: the last string ends
+ * where the file ends. */
 Bytes WithNames(const std::vector<Name> &names)
 {
     Bytes font = FontFile("dejavu/DejaVuSans.ttf"), table(6 + 12 * names.size());
     Put16(table, 2, (unsigned)names.size());
     Put16(table, 4, (unsigned)table.size());
-    size_t strings = 0;
     for (size_t i = 0; i < names.size(); i++) {
-        const unsigned fields[] = {names[i].platform, names[i].platform == 3 ? 1u : 0u, names[i].language,
-                                   names[i].id, (unsigned)names[i].bytes.size(), (unsigned)strings};
+        const unsigned fields[] = {names[i].platform, names[i].platform == 3, names[i].language, names[i].id,
+                                   (unsigned)names[i].bytes.size(), (unsigned)(table.size() - 6 - 12 * names.size())};
         for (int f = 0; f < 6; f++)
             Put16(table, 6 + 12 * i + 2 * f, fields[f]);
-        strings += names[i].bytes.size();
+        table.insert(table.end(), names[i].bytes.begin(), names[i].bytes.end());
     }
-    for (const Name &name : names)
-        table.insert(table.end(), name.bytes.begin(), name.bytes.end());
     Put32(font, Record(font, "name") + 8, (uint32_t)font.size());
     Put32(font, Record(font, "name") + 12, (uint32_t)table.size());
     font.insert(font.end(), table.begin(), table.end());
@@ -124,7 +112,7 @@ Bytes WithNames(const std::vector<Name> &names)
 TEST(TableDirectory, EveryTableOfASortedDirectoryIsFoundWhateverTheStoredSearchFields)
 {
     for (unsigned count = 1; count <= 40; count++) {
-        Bytes file(12 + 16 * count + 4 * count, 0xFF); /* stored search fields: 0xFFFF */
+        Bytes file(12 + 20 * count, 0xFF); /* stored search fields 0xFFFF; the last table at the end */
         Put32(file, 0, 0x00010000);
         Put16(file, 4, count);
         for (unsigned i = 0; i < count; i++) {
@@ -135,10 +123,8 @@ TEST(TableDirectory, EveryTableOfASortedDirectoryIsFoundWhateverTheStoredSearchF
         SfntImageWhole(&image, file.data(), (uint32_t)file.size());
         for (unsigned i = 0; i < count; i++) {
             char tag[5], between[5];
-            snprintf(tag, sizeof tag, "t%03u", i * 7);
-            snprintf(between, sizeof between, "t%03u", i * 7 + 3);
+            snprintf(tag, 5, "t%03u", i * 7), snprintf(between, 5, "t%03u", i * 7 + 3);
             uint32_t offset = 0;
-            /* the last table's offset is the file's end: outside, so missing */
             EXPECT_EQ(i + 1 < count, FindSfntTable(&image, tag, &offset) == 1) << count << " " << tag;
             EXPECT_EQ(i + 1 < count ? 12 + 16 * count + 4 * i : 0, offset) << count << " " << tag;
             EXPECT_EQ(0, FindSfntTable(&image, between, &offset)) << count << " " << between;
@@ -146,46 +132,41 @@ TEST(TableDirectory, EveryTableOfASortedDirectoryIsFoundWhateverTheStoredSearchF
     }
 }
 
-TEST(RealFonts, NamesWeightAndStyleBitsAndTheVersionTag)
+TEST(RealFonts, NamesWeightStyleBitsAndTheVersionTag)
 {
     const struct { const char *file, *face, *full; unsigned weight; int italic, bold; } fonts[] = {
         {"dejavu/DejaVuSans.ttf", "DejaVu Sans", "DejaVu Sans", 400, 0, 0},
         {"dejavu/DejaVuSerif-BoldItalic.ttf", "DejaVu Serif", "DejaVu Serif Bold Italic", 700, 1, 32},
         {"liberation/LiberationMono-Italic.ttf", "Liberation Mono", "Liberation Mono Italic", 400, 1, 0}};
+    TtfFontInfo info;
     for (const auto &f : fonts) {
         Bytes bytes = FontFile(f.file);
         for (uint32_t version : {0x00010000u, 0x74727565u /* 'true' */}) {
             Put32(bytes, 0, version);
-            TtfFontInfo info;
             ASSERT_EQ(TTF_OK, Read(bytes, &info)) << f.file;
-            EXPECT_STREQ(f.face, info.faceName);
-            EXPECT_STREQ(f.full, info.fullName);
+            EXPECT_EQ(std::string(f.face) + "|" + f.full, std::string(info.faceName) + "|" + info.fullName);
             EXPECT_EQ(f.weight, info.weightClass) << f.file;
-            EXPECT_EQ(f.italic, info.italic) << f.file;
-            EXPECT_EQ(f.bold, info.boldFlag) << f.file;
-            EXPECT_EQ(0, info.underline + info.strikeOut) << f.file;
+            EXPECT_EQ((std::vector<int>{f.italic, 0, 0, f.bold}),
+                      (std::vector<int>{info.italic, info.underline, info.strikeOut, info.boldFlag})) << f.file;
         }
     }
     Bytes bytes = FontFile("dejavu/DejaVuSans.ttf"), noOs2 = bytes;
     memcpy(&noOs2[Record(noOs2, "OS/2")], "OS/1", 4);
-    Put16(bytes, Table(bytes, "OS/2") + 62, 0xFFFF);
-    TtfFontInfo info;
-    ASSERT_EQ(TTF_OK, Read(bytes, &info));
-    EXPECT_EQ(1 + 2 + 16 + 32, info.italic + info.underline + info.strikeOut + info.boldFlag);
     EXPECT_EQ(TTF_NO_OS2_TABLE, Read(noOs2, &info));
     EXPECT_STREQ("", info.faceName);
-    for (uint32_t version : {0x4F54544Fu /* OTTO */, 0x74746366u /* ttcf */, 0x00020000u}) {
-        Put32(bytes, 0, version);
-        EXPECT_EQ(TTF_NOT_TRUETYPE, Read(bytes, &info)) << std::hex << version;
-    }
+    Put16(bytes, Table(bytes, "OS/2") + 62, 0xFFFF); /* the masked bits themselves */
+    ASSERT_EQ(TTF_OK, Read(bytes, &info));
+    EXPECT_EQ(1 + 2 + 16 + 32, info.italic + info.underline + info.strikeOut + info.boldFlag);
+    for (uint32_t version : {0x4F54544Fu /* OTTO */, 0x74746366u /* ttcf */, 0x00020000u})
+        EXPECT_EQ(TTF_NOT_TRUETYPE, Read((Put32(bytes, 0, version), bytes), &info)) << version;
 }
 
-TEST(NameSelection, TheBestRankedRecordIsTakenAndCutToItsMember)
+TEST(Names, TheBestRankedRecordIsTakenAndCutToItsMember)
 {
     const std::string forty = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmn";
     const struct { const char *behaviour; std::vector<Name> names; uint32_t lcid; std::string full, face; } cases[] = {
         {"Windows over a later Macintosh", {Win(4, 0x409, "Win"), Mac(4, "Mac")}, 0x409, "Win", ""},
-        {"a later Macintosh over a rank 0 name", {Win(4, 0x407, "Fett"), Mac(4, "Mac")}, 0x409, "Mac", ""},
+        {"a later Macintosh over rank 0", {Win(4, 0x407, "Fett"), Mac(4, "Mac")}, 0x409, "Mac", ""},
         {"Macintosh bytes as they are", {Mac(4, "Caf\x8E"), Mac(1, "M")}, 0x409, "Caf\x8E", "M"},
         {"system language over English", {Win(4, 0x407, "Fett"), Win(4, 0x409, "Bold")}, 0x407, "Fett", ""},
         {"English over another language", {Win(4, 0x409, "Bold"), Win(4, 0x407, "Fett")}, 0x409, "Bold", ""},
@@ -196,33 +177,21 @@ TEST(NameSelection, TheBestRankedRecordIsTakenAndCutToItsMember)
         {"a converted text keeps 100 bytes", {Win(4, 0x409, std::string(400, 'w'))}, 0x409, std::string(100, 'w'), ""},
         {"a Macintosh text cut to 299", {Mac(4, std::string(400, 'm'))}, 0x409, std::string(299, 'm'), ""},
         {"60,000 bytes passed over", {Win(4, 0x409, "Kept"), Win(4, 0x409, std::string(30000, 'x'))}, 0x409, "Kept", ""},
-        {"other ids and platforms", {Win(6, 0x409, "PS"), Name{0, 0, 4, "uni"}, Name{2, 0, 4, "iso"}}, 0x409, "", ""},
-    };
+        {"other ids and platforms", {Win(6, 0x409, "PS"), Name{0, 0, 4, "uni"}, Name{2, 0, 4, "iso"}}, 0x409, "", ""}};
+    TtfFontInfo info;
     for (const auto &c : cases) {
-        TtfFontInfo info;
         ASSERT_EQ(TTF_OK, Read(WithNames(c.names), &info, c.lcid)) << c.behaviour;
-        EXPECT_EQ(c.full, info.fullName) << c.behaviour;
-        EXPECT_EQ(c.face, info.faceName) << c.behaviour;
+        EXPECT_EQ(c.full + "|" + c.face, std::string(info.fullName) + "|" + info.faceName) << c.behaviour;
     }
-    TtfFontInfo info; /* as many bytes as the string has code units */
     ASSERT_EQ(TTF_OK, Read(WithNames({Win(4, 0x409, "ABCDE")}), &info, 0x409, DoubleByte));
-    EXPECT_STREQ("\x82" "A\x82" "B\x82", info.fullName);
-}
-
-TEST(NameBounds, AStringOrRecordOutsideTheFileIsSkippedAndTheOthersKept)
-{
+    EXPECT_STREQ("\x82" "A\x82" "B\x82", info.fullName); /* as many bytes as code units */
     Bytes bytes = WithNames({Win(1, 0x409, "Good"), Win(4, 0x409, "Gone"), Win(0, 0x409, "Kept")});
     size_t name = Table(bytes, "name");
-    Put16(bytes, name + 6 + 12 + 10, 0xFFF0);
-    TtfFontInfo info;
+    Put16(bytes, name + 6 + 12 + 10, 0xFFF0); /* a string outside the file is passed over */
+    Put16(bytes, name + 2, 0xFFFF);           /* records are read until the file ends */
     ASSERT_EQ(TTF_OK, Read(bytes, &info));
-    EXPECT_STREQ("Good", info.faceName);
-    EXPECT_STREQ("", info.fullName);
-    EXPECT_STREQ("Kept", info.copyright);
-    Put16(bytes, name + 2, 0xFFFF); /* records read until the file ends */
-    ASSERT_EQ(TTF_OK, Read(bytes, &info));
-    EXPECT_STREQ("Good", info.faceName);
-    bytes.pop_back(); /* the last string now reaches one byte past the end */
+    EXPECT_EQ("Good||Kept", std::string(info.faceName) + "|" + info.fullName + "|" + info.copyright);
+    bytes.pop_back(); /* the last string now reaches past the end */
     ASSERT_EQ(TTF_OK, Read(bytes, &info));
     EXPECT_STREQ("", info.copyright);
     bytes.resize(name + 4); /* a header cut by the end of the file */
@@ -234,47 +203,36 @@ struct Source { const Bytes *bytes; uint32_t limit; int failAfter; std::vector<s
 long ReadFromSource(void *context, uint32_t pos, unsigned char *dest, uint32_t count)
 {
     Source *source = (Source *)context;
-    if (source->failAfter == 0)
+    if (source->failAfter-- == 0)
         return -1;
-    source->failAfter--;
     uint32_t n = pos >= source->limit ? 0 : std::min(count, source->limit - pos);
     memcpy(dest, source->bytes->data() + pos, n);
     source->written.push_back({pos, n});
     return (long)n;
 }
 
-/* One font read whole from a block whose bytes past the current length are
- * poisoned, and on demand into a block of stale bytes: both must agree. */
-struct Sweep {
-    Bytes file;
-    std::vector<unsigned char> whole, stale;
-    size_t addressable;
-    explicit Sweep(const Bytes &bytes) : file(bytes), whole(bytes), stale(bytes.size() + 1, 0xA5), addressable(bytes.size())
-    {
-        whole.push_back(0);
-    }
-    ~Sweep() { UNPOISON(whole.data(), whole.size()); }
-    void Set(size_t at, uint8_t value) { file[at] = whole[at] = value; }
-    std::string Compare(size_t length, uint32_t chunk)
-    {
-        UNPOISON(whole.data(), whole.size());
-        POISON(whole.data() + length, whole.size() - length);
-        TtfPlatform platform = {0x409, Latin1, NULL};
-        SfntImage image;
-        SfntImageWhole(&image, whole.data(), (uint32_t)length);
-        TtfFontInfo a, b;
-        TtfResult ra = ReadSfntFont(&image, &platform, &a);
-        Source source = {&file, (uint32_t)length, -1, {}};
-        SfntImageOnDemand(&image, stale.data(), (uint32_t)length, ReadFromSource, &source, chunk);
-        TtfResult rb = ReadSfntFont(&image, &platform, &b);
-        for (const auto &range : source.written)
-            memset(stale.data() + range.first, 0xA5, range.second);
-        if (ra == rb && memcmp(&a, &b, sizeof a) == 0)
-            return "";
-        return "length " + std::to_string(length) + ": " + std::to_string(ra) + " '" + a.faceName +
-               "' whole, " + std::to_string(rb) + " '" + b.faceName + "' on demand";
-    }
-};
+/* A font read whole from a block whose bytes past the length are poisoned, and on
+ * demand into a block of stale bytes: "" when both agree. */
+std::string Compare(const Bytes &file, std::vector<unsigned char> &whole, std::vector<unsigned char> &stale,
+                    size_t length, uint32_t chunk)
+{
+    POISON(whole.data() + length, whole.size() - length);
+    TtfPlatform platform = {0x409, Latin1, NULL};
+    SfntImage image;
+    SfntImageWhole(&image, whole.data(), (uint32_t)length);
+    TtfFontInfo a, b;
+    TtfResult ra = ReadSfntFont(&image, &platform, &a);
+    Source source = {&file, (uint32_t)length, -1, {}};
+    SfntImageOnDemand(&image, stale.data(), (uint32_t)length, ReadFromSource, &source, chunk);
+    TtfResult rb = ReadSfntFont(&image, &platform, &b);
+    for (const auto &range : source.written)
+        memset(stale.data() + range.first, 0xA5, range.second);
+    UNPOISON(whole.data(), whole.size());
+    if (ra == rb && memcmp(&a, &b, sizeof a) == 0)
+        return "";
+    return "length " + std::to_string(length) + ": " + std::to_string(ra) + " '" + a.faceName + "' whole, " +
+           std::to_string(rb) + " '" + b.faceName + "' on demand";
+}
 
 TEST(RealFonts, SweepOfTruncationsAndByteChangesNeverLeavesTheImage)
 {
@@ -284,26 +242,25 @@ TEST(RealFonts, SweepOfTruncationsAndByteChangesNeverLeavesTheImage)
                                  "open-sans/OpenSans-Regular.ttf", "roboto/unhinted/RobotoTTF/Roboto-Regular.ttf"}) {
         Bytes file = FontFile(relative);
         ASSERT_GT(file.size(), 4096u) << relative;
-        Sweep sweep(file);
+        std::vector<unsigned char> whole(file.begin(), file.end()), stale(file.size() + 1, 0xA5);
+        whole.push_back(0);
         size_t name = Table(file, "name"), os2 = Table(file, "OS/2");
         std::string failure;
         /* every truncation of the first 4 KB, the name table and OS/2 */
-        const size_t spans[][2] = {{0, 4096}, {name, name + U16(file, Record(file, "name") + 14)}, {os2, os2 + 78}};
-        for (const auto &span : spans)
+        const size_t cuts[][2] = {{0, 4096}, {name, name + U16(file, Record(file, "name") + 14)}, {os2, os2 + 78}};
+        for (const auto &span : cuts)
             for (size_t length = span[0]; length <= span[1] && failure.empty(); length++)
-                failure = sweep.Compare(length, length % 2 ? 64 : 16384);
-        EXPECT_EQ("", failure) << relative;
+                failure = Compare(file, whole, stale, length, length % 2 ? 64 : 16384);
         /* single-byte changes of the directory, the name records and OS/2 */
-        const size_t changed[][2] = {{0, 12 + 16 * (size_t)U16(file, 4)},
+        const size_t changes[][2] = {{0, 12 + 16 * (size_t)U16(file, 4)},
                                      {name, name + 6 + 12 * (size_t)U16(file, name + 2)}, {os2, os2 + 78}};
-        for (const auto &span : changed)
+        for (const auto &span : changes)
             for (size_t p = span[0]; p < span[1] && failure.empty(); p++) {
-                for (uint8_t value : {(uint8_t)0, (uint8_t)0xFF, (uint8_t)(file[p] ^ 0x80)}) {
-                    sweep.Set(p, value);
-                    if (failure.empty() && !(failure = sweep.Compare(file.size(), 16384)).empty())
+                uint8_t original = file[p];
+                for (uint8_t value : {(uint8_t)0, (uint8_t)0xFF, (uint8_t)(original ^ 0x80)})
+                    if (failure.empty() && !(failure = Compare((file[p] = whole[p] = value, file), whole, stale, file.size(), 16384)).empty())
                         failure = "byte " + std::to_string(p) + "=" + std::to_string(value) + ", " + failure;
-                }
-                sweep.Set(p, file[p]);
+                file[p] = whole[p] = original;
             }
         EXPECT_EQ("", failure) << relative;
     }
@@ -312,7 +269,6 @@ TEST(RealFonts, SweepOfTruncationsAndByteChangesNeverLeavesTheImage)
 TEST(OnDemand, ATinyPartOfALargeFontIsReadAndAFailingOrShortReadMakesItUnreadable)
 {
     Bytes file = FontFile("noto/NotoSansMath-Regular.ttf");
-    ASSERT_GT(file.size(), 300u * 1024);
     std::vector<unsigned char> buffer(file.size());
     TtfPlatform platform = {0x409, Latin1, NULL};
     const struct { int failAfter; uint32_t missing, chunk; TtfResult result; } cases[] = {
@@ -325,10 +281,7 @@ TEST(OnDemand, ATinyPartOfALargeFontIsReadAndAFailingOrShortReadMakesItUnreadabl
         TtfFontInfo info;
         EXPECT_EQ(c.result, ReadSfntFont(&image, &platform, &info)) << c.failAfter << " " << c.missing;
         EXPECT_STREQ(c.result == TTF_OK ? "Noto Sans Math" : "", info.faceName);
-        if (c.result == TTF_OK) {
-            EXPECT_LE(image.reads, 3u);
-            EXPECT_LT(image.bytesRead, 64u * 1024);
-        }
+        EXPECT_TRUE(c.result != TTF_OK || (image.reads <= 3 && image.bytesRead < 64 * 1024 && file.size() > 300000));
     }
 }
 
