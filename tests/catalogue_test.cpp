@@ -3,12 +3,8 @@
  * and the commands and key that rebuild the list. */
 #include <algorithm>
 #include <random>
-#include <string>
-#include <vector>
 
 #include "harness.h"
-
-namespace {
 
 typedef Program Catalogue;
 typedef std::vector<std::string> Names;
@@ -130,4 +126,3 @@ TEST_F(Catalogue, ThePKeyTheTrueTypeCommandAndTheFilterDialogRebuildTheList)
     EXPECT_EQ(0, displayList.count);
 }
 
-} // namespace

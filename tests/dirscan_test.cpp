@@ -6,8 +6,6 @@
 #include "catalogue/fontfiles.h"
 #include "harness.h"
 
-namespace {
-
 typedef Program Scan;
 
 std::vector<std::string> Read(const std::string &folder, int subfolders)
@@ -73,4 +71,3 @@ TEST_F(Scan, LongPathsCutFilesFailingReadsAndOtherFilesGiveNoRecord)
     ReleaseDC(mainWindow, dc);
 }
 
-} // namespace

@@ -185,20 +185,21 @@ static void Answer(HWND box)
         PostMessageA(box, WM_COMMAND, MAKEWPARAM(step->press, BN_CLICKED), (LPARAM)GetDlgItem(box, step->press));
 }
 
-/* The hook only notes a box: a timer answers it from the box's own message loop,
- * once its controls are filled in. */
-static void CALLBACK AnswerLater(HWND box, UINT, UINT_PTR timer, DWORD)
+/* The hook only notes a box; it is answered from the box's own message loop, once
+ * its controls are filled in, and before any input waiting (a posted message). */
+static LRESULT CALLBACK ScriptProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    KillTimer(box, timer);
-    Answer(box);
+    return message == WM_APP ? (Answer((HWND)wParam), 0) : DefWindowProcA(window, message, wParam, lParam);
 }
+
+static HWND answerer;
 
 static LRESULT CALLBACK ScriptHook(int code, WPARAM wParam, LPARAM lParam)
 {
     char name[64] = "";
     GetClassNameA((HWND)wParam, name, sizeof name);
     if (code == HCBT_ACTIVATE && strcmp(name, "#32770") == 0)
-        SetTimer((HWND)wParam, 0x5A, 0, AnswerLater);
+        PostMessageA(answerer, WM_APP, wParam, 0);
     else if (code == HCBT_DESTROYWND)
         answered.erase((HWND)wParam);
     return CallNextHookEx(hook, code, wParam, lParam);
@@ -206,6 +207,10 @@ static LRESULT CALLBACK ScriptHook(int code, WPARAM wParam, LPARAM lParam)
 
 void ScriptBegin(void)
 {
+    if (answerer == NULL) { /* a message-only window of our own procedure */
+        answerer = CreateWindowExA(0, "Static", "", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
+        SetWindowLongPtrA(answerer, GWLP_WNDPROC, (LONG_PTR)ScriptProc);
+    }
     steps.clear(), errors.clear(), answered.clear();
     next = 0;
     if (hook == NULL)
@@ -294,15 +299,9 @@ void WriteFile(const std::string &path, const std::string &bytes)
 
 void RenamedFont(const std::string &dejaVuFile, const std::string &prefix)
 {
-    std::string bytes = ReadFile(Font("dejavu/" + dejaVuFile)), from = "DejaVu", name = dejaVuFile;
-    for (int wide = 1; wide >= 0; wide--) { /* the names hold the family in 16 and in 8 bits */
-        std::string a, b;
-        for (size_t i = 0; i < 6; i++)
-            a += std::string(wide, '\0') + from[i], b += std::string(wide, '\0') + prefix[i];
-        for (size_t at; (at = bytes.find(a)) != std::string::npos;)
-            bytes.replace(at, a.size(), b);
-    }
-    WriteFile(BinaryDir() + "testdata\\" + prefix + "\\" + name.replace(0, 6, prefix), bytes);
+    RunLinux("perl -0777 -pe 's/D(\\0?)e\\1j\\1a\\1V\\1u/join($1, split(\"\", \"" + prefix + "\"))/ge' " +
+             UnixPath(Font("dejavu/" + dejaVuFile)) + " > " + UnixPath(BinaryDir()) + "testdata/" + prefix + "/" + prefix +
+             dejaVuFile.substr(6)); /* the names hold the family in 16 and in 8 bits */
 }
 
 void ForgetFonts(const std::string &prefix)

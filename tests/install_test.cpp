@@ -7,8 +7,6 @@
 #include "harness.h"
 #include "install/install.h"
 
-namespace {
-
 const char kPrefix[] = "ZvInst";
 
 std::string FontsFolder(void)
@@ -135,4 +133,3 @@ TEST_F(Install, TheDialogInstallsAllStylesAndCancelInAFailureBoxStops)
         EXPECT_NE("", Value(fontKeyNt, std::string(full) + " (TrueType)")) << full;
 }
 
-} // namespace

@@ -8,8 +8,6 @@
 #include "harness.h"
 #include "print/printer.h"
 
-namespace {
-
 typedef Program Printing;
 enum { PRINT_COLLATE = 1041, PRINT_ALL = 1056, PRINT_PAGES = 1058, PRINT_FROM = 1152, PRINT_TO = 1153, PRINT_COPIES = 1154 };
 
@@ -135,4 +133,3 @@ TEST_F(WithoutPrinter, StartUpWarnedAndPrintingWarnsAgain)
     SendCommand(CMD_PRINT);
 }
 
-} // namespace

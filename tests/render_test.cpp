@@ -4,8 +4,6 @@
 #include "harness.h"
 #include "render/draw.h"
 
-namespace {
-
 typedef Program Grid;
 
 TEST_F(Grid, ADoubleClickHitsACellOnlyStrictlyInsideItsEdges)
@@ -83,4 +81,3 @@ TEST_F(Grid, PreviewMarksTheRowThatStartsASheetInRed)
     }
 }
 
-} // namespace

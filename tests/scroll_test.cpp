@@ -3,8 +3,6 @@
  * installed font explains how to install. */
 #include "harness.h"
 
-namespace {
-
 typedef Program Scroll;
 
 void Step(int code, int position = 0)
@@ -52,4 +50,3 @@ TEST_F(Scroll, ARealWheelNotchScrollsOneRowAndARealDoubleClickExplains)
     EXPECT_EQ(0, shell.selectedFont);
 }
 
-} // namespace

@@ -4,8 +4,6 @@
 
 #include <commctrl.h>
 
-namespace {
-
 TEST(StartUp, AMissingStringOrNoMemoryForTheFileBufferStopsWithItsMessage)
 {
     const struct { FaultPoint fault; int okCalls; const char *box; } cases[] = {
@@ -57,4 +55,3 @@ TEST_F(Shell, TheInfoDialogNamesThePagesTheVisibleRowsSpan)
     EXPECT_EQ((std::vector<std::string>{"1", "1-2", "2"}), seen);
 }
 
-} // namespace

@@ -8,21 +8,21 @@
 #include <string.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "catalogue/ttfcore.h"
 
-#if defined(__has_feature)
+#ifndef __has_feature
+#define __has_feature(x) 0
+#endif
 #if __has_feature(address_sanitizer)
 #include <sanitizer/asan_interface.h>
-#define POISON(p, n) ASAN_POISON_MEMORY_REGION((p), (n))
-#define UNPOISON(p, n) ASAN_UNPOISON_MEMORY_REGION((p), (n))
-#endif
-#endif
-#ifndef POISON
-#define POISON(p, n) ((void)(p), (void)(n))
-#define UNPOISON(p, n) ((void)(p), (void)(n))
+#else
+#define ASAN_POISON_MEMORY_REGION(p, n) ((void)(p), (void)(n))
+#define ASAN_UNPOISON_MEMORY_REGION(p, n) ((void)(p), (void)(n))
 #endif
 
 namespace {
@@ -32,14 +32,11 @@ typedef std::vector<uint8_t> Bytes;
 Bytes FontFile(const std::string &relative)
 {
 #ifdef ZENVRIX_NATIVE_TEST
-    FILE *file = fopen(("/usr/share/fonts/truetype/" + relative).c_str(), "rb");
+    std::ifstream in("/usr/share/fonts/truetype/" + relative, std::ios::binary);
 #else
-    FILE *file = fopen(("Z:/usr/share/fonts/truetype/" + relative).c_str(), "rb");
+    std::ifstream in("Z:/usr/share/fonts/truetype/" + relative, std::ios::binary);
 #endif
-    Bytes bytes;
-    for (int c; file != NULL && (c = fgetc(file)) != EOF;)
-        bytes.push_back((uint8_t)c);
-    return file != NULL && fclose(file) == 0 ? bytes : Bytes();
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 unsigned U16(const Bytes &b, size_t at) { return b[at] << 8 | b[at + 1]; }
@@ -65,8 +62,8 @@ int Latin1(void *, const uint16_t *units, int count, char *out, int size)
 int DoubleByte(void *, const uint16_t *units, int count, char *out, int size)
 {
     int n = 0;
-    for (int i = 0; i < count && n < size; i++)
-        out[n++] = (char)0x82, n < size ? out[n++] = (char)(units[i] & 0x7F) : 0;
+    for (; n < 2 * count && n < size; n++)
+        out[n] = n % 2 ? (char)(units[n / 2] & 0x7F) : (char)0x82;
     return n;
 }
 
@@ -123,11 +120,9 @@ TEST(TableDirectory, EveryTableOfASortedDirectoryIsFoundWhateverTheStoredSearchF
         SfntImageWhole(&image, file.data(), (uint32_t)file.size());
         for (unsigned i = 0; i < count; i++) {
             char tag[5], between[5];
-            snprintf(tag, 5, "t%03u", i * 7), snprintf(between, 5, "t%03u", i * 7 + 3);
-            uint32_t offset = 0;
-            EXPECT_EQ(i + 1 < count, FindSfntTable(&image, tag, &offset) == 1) << count << " " << tag;
-            EXPECT_EQ(i + 1 < count ? 12 + 16 * count + 4 * i : 0, offset) << count << " " << tag;
-            EXPECT_EQ(0, FindSfntTable(&image, between, &offset)) << count << " " << between;
+            uint32_t offset = 0, found = (snprintf(tag, 5, "t%03u", i * 7), FindSfntTable(&image, tag, &offset));
+            EXPECT_EQ(i + 1 < count ? 12 + 16 * count + 4 * i : 0, found * offset) << count << " " << tag;
+            EXPECT_EQ(0, (snprintf(between, 5, "t%03u", i * 7 + 3), FindSfntTable(&image, between, &offset)));
         }
     }
 }
@@ -216,7 +211,7 @@ long ReadFromSource(void *context, uint32_t pos, unsigned char *dest, uint32_t c
 std::string Compare(const Bytes &file, std::vector<unsigned char> &whole, std::vector<unsigned char> &stale,
                     size_t length, uint32_t chunk)
 {
-    POISON(whole.data() + length, whole.size() - length);
+    ASAN_POISON_MEMORY_REGION(whole.data() + length, whole.size() - length);
     TtfPlatform platform = {0x409, Latin1, NULL};
     SfntImage image;
     SfntImageWhole(&image, whole.data(), (uint32_t)length);
@@ -227,7 +222,7 @@ std::string Compare(const Bytes &file, std::vector<unsigned char> &whole, std::v
     TtfResult rb = ReadSfntFont(&image, &platform, &b);
     for (const auto &range : source.written)
         memset(stale.data() + range.first, 0xA5, range.second);
-    UNPOISON(whole.data(), whole.size());
+    ASAN_UNPOISON_MEMORY_REGION(whole.data(), whole.size());
     if (ra == rb && memcmp(&a, &b, sizeof a) == 0)
         return "";
     return "length " + std::to_string(length) + ": " + std::to_string(ra) + " '" + a.faceName + "' whole, " +
