@@ -1,7 +1,6 @@
-/* harness.h - what the in-process tests under Wine share: the real program started
- * once per test program, a script of the dialogs and boxes a test expects (a WH_CBT
- * hook answers them), window captures, files, real fonts, and commands run on the
- * Linux side (xdotool, import, poppler). */
+/* harness.h - what the tests under Wine share: the real program, started once per
+ * test program; a script of the boxes a test expects; captures; files, real fonts,
+ * and commands on the Linux side (xdotool, import, perl, poppler). */
 #ifndef ZENVRIX_TEST_HARNESS_H
 #define ZENVRIX_TEST_HARNESS_H
 
@@ -23,7 +22,9 @@
 #include "resources/resource.h"
 
 /* The program runs through a test program; each test starts from the default
- * settings with the installed fonts, no fault armed and an empty dialog script. */
+ * settings with the installed fonts, no fault armed and an empty dialog script.
+ * Started without printer (ZENVRIX_WITHOUT_PRINTER: CTest's *_without_printer runs),
+ * it must warn "Printer HDC error!". */
 class Program : public ::testing::Test {
 protected:
     static void SetUpTestSuite();
@@ -31,14 +32,9 @@ protected:
     void SetUp() override;
     void TearDown() override;
 };
-/* Without printer (the *_without_printer CTest runs only): start-up warns. */
-class WithoutPrinter : public Program {
-protected:
-    static void SetUpTestSuite();
-    void SetUp() override;
-};
 int StartZenvrix(void);
 void StopZenvrix(void);
+void PumpMessages(int rounds = 1); /* what is queued; each further round 10 ms later */
 void Settle(void);                /* pumps messages for a while: real input arrives */
 void EscapeKey(bool down);        /* on the display and in Wine; waits for the key state */
 /* Real mouse input at a point of a window's client area, the events in a row. */

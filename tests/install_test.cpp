@@ -1,9 +1,6 @@
-/* install_test.cpp - installing folder fonts into the test's Wine prefix: copied or
- * in place, refused when listed already or when a file of that name is in the way,
- * nothing left behind on any injected failure, and the Install Font dialog's scope
- * with its failure boxes.  The fonts are DejaVu Sans copies renamed "ZvInst". */
-#include <map>
-
+/* install_test.cpp - installing folder fonts (DejaVu Sans renamed "ZvInst") into the
+ * test's Wine prefix: copied or in place, refused when listed already, nothing left
+ * behind on any failure, and the Install Font dialog's scope and failure boxes. */
 #include "harness.h"
 #include "install/install.h"
 
@@ -12,8 +9,7 @@ const char kPrefix[] = "ZvInst";
 std::string FontsFolder(void)
 {
     char windows[MAX_PATH];
-    GetWindowsDirectoryA(windows, sizeof windows);
-    return std::string(windows) + "\\Fonts\\";
+    return std::string(windows, GetWindowsDirectoryA(windows, sizeof windows)) + "\\Fonts\\";
 }
 
 std::string Value(const char *keyPath, const std::string &name)
@@ -52,16 +48,12 @@ protected:
         ASSERT_EQ(3, catalogue.count);
         before = SystemState();
     }
-    void TearDown() override
-    {
-        ForgetFonts(kPrefix);
-        Program::TearDown();
-    }
+    void TearDown() override { ForgetFonts(kPrefix), Program::TearDown(); }
     const FontRecord *Record(const std::string &fullName)
     {
-        int i = 0;
-        while (i < catalogue.count - 1 && fullName != catalogue.records[i]->fullFontName)
-            i++;
+        int i = catalogue.count - 1;
+        while (i > 0 && fullName != catalogue.records[i]->fullFontName)
+            i--;
         return catalogue.records[i];
     }
     std::string folder, before;
@@ -88,26 +80,18 @@ TEST_F(Install, CopiedOrInPlaceTheFontIsListedOnceAndCaseMattersInTheTest)
     }
 }
 
-TEST_F(Install, AFileOfTheSameNameInTheFontsFolderIsLeftAsItWas)
+TEST_F(Install, EveryInjectedFailureOrAFileInTheWayLeavesNothingBehind)
 {
-    WriteFile(FontsFolder() + "ZvInstSans.ttf", "someone else's file");
-    before = SystemState();
-    installMode = IDC_INSTALL_COPY;
-    EXPECT_EQ(0, InstallFont(Record("ZvInst Sans")));
-    EXPECT_STREQ(textFileExist, installMessage);
-    EXPECT_EQ(before, SystemState());
-}
-
-TEST_F(Install, EveryInjectedFailureLeavesNothingBehind)
-{
-    const struct { int mode; FaultPoint fault; const char *message; } cases[] = {
+    const struct { int mode; FaultPoint fault; const char *message; } cases[] = { /* the last: no fault */
         {IDC_INSTALL_COPY, FAULT_FILE_READ, textCantCopy},        {IDC_INSTALL_COPY, FAULT_FILE_WRITE, textCantCopy},
         {IDC_INSTALL_COPY, FAULT_GLOBAL_ALLOC, textCantCopy},     {IDC_INSTALL_COPY, FAULT_ADD_FONT_RESOURCE, textNotInstalled},
         {IDC_INSTALL_COPY, FAULT_REG_SET_VALUE, textNotInstalled}, {IDC_INSTALL_NOCOPY, FAULT_ADD_FONT_RESOURCE, textNotInstalled},
-        {IDC_INSTALL_NOCOPY, FAULT_REG_SET_VALUE, textNotInstalled}};
+        {IDC_INSTALL_NOCOPY, FAULT_REG_SET_VALUE, textNotInstalled}, {IDC_INSTALL_COPY, FAULT_HEAP, textFileExist}};
     for (const auto &c : cases) {
+        if (c.fault == FAULT_HEAP) /* a file of that name in the Fonts folder stays as it was */
+            WriteFile(FontsFolder() + "ZvInstSans-Oblique.ttf", "someone else's file"), before = SystemState();
         installMode = c.mode;
-        SetFault(c.fault, 0, -1);
+        SetFault(c.fault, 0, c.fault == FAULT_HEAP ? 0 : -1);
         EXPECT_EQ(0, InstallFont(Record("ZvInst Sans Oblique"))) << c.fault;
         ClearFaults();
         EXPECT_STREQ(c.message, installMessage) << c.fault;
@@ -117,7 +101,7 @@ TEST_F(Install, EveryInjectedFailureLeavesNothingBehind)
 
 TEST_F(Install, TheDialogInstallsAllStylesAndCancelInAFailureBoxStops)
 {
-    Refresh();
+    installMode = IDC_INSTALL_COPY, Refresh();
     LPARAM firstCell = MAKELPARAM(pageLayout.originX + 20, pageLayout.cellTopOffset + 10);
     ScriptExpect(Check(Check(Dialog("Install Font"), IDC_SCOPE_SELECTED, false), IDC_SCOPE_STYLES, true));
     ScriptExpect(Dialog("Error", IDCANCEL)); /* the first failure; no second box */
@@ -126,10 +110,9 @@ TEST_F(Install, TheDialogInstallsAllStylesAndCancelInAFailureBoxStops)
     ClearFaults();
     EXPECT_EQ("", ScriptEnd());
     EXPECT_EQ(before, SystemState());
-    ScriptBegin();
-    ScriptExpect(Dialog("Install Font")); /* the scope chosen stays */
+    ScriptBegin(), ScriptExpect(Dialog("Install Font")); /* the scope chosen stays */
     SendMessageA(clientWindow, WM_LBUTTONDBLCLK, 0, firstCell);
-    for (const char *full : {"ZvInst Sans", "ZvInst Sans Bold", "ZvInst Sans Oblique"})
-        EXPECT_NE("", Value(fontKeyNt, std::string(full) + " (TrueType)")) << full;
+    EXPECT_EQ("ZvInstSans.ttf|ZvInstSans-Bold.ttf", Value(fontKeyNt, "ZvInst Sans (TrueType)") + "|" +
+                                                         Value(fontKeyNt, "ZvInst Sans Bold (TrueType)"));
 }
 

@@ -1,8 +1,6 @@
-/* print_test.cpp - printing for real on the test run's private CUPS queue "PDF" (A4
- * at 300 dpi): Wine's print dialog answered by the script, the PDF read back with
- * pdfinfo, pdftotext and pdffonts.  Each cell names itself ("Cell0042"), so a page's
- * first label says which page it is.  Also the margins dialog, and a start without
- * any printer (the *_without_printer CTest entry). */
+/* print_test.cpp - printing for real on the private CUPS queue "PDF" (A4, 300 dpi),
+ * read back with pdfinfo, pdftotext and pdffonts: cells named "Cell0042" say which
+ * page a sheet is.  Also the margins dialog, and a start without any printer. */
 #include <thread>
 
 #include "harness.h"
@@ -59,8 +57,7 @@ TEST_F(Printing, PagesCopiesCollationAndRangesArriveInOrder)
     int perPage = pageLayout.rowsPerPage * settings.columns, pages = pageLayout.pageCount;
     printing = 0;
     Refresh();
-    ASSERT_EQ((200 + perPage - 1) / perPage, pages);
-    ASSERT_GE(pages, 3);
+    ASSERT_TRUE(pages >= 3 && pages == (200 + perPage - 1) / perPage);
     const struct { int copies; bool collate; int from, to; } cases[] = {{1, true, 0, 0}, {2, true, 2, 3}, {2, false, 2, 3}};
     for (const auto &c : cases) {
         DialogStep dialog = Check(Edit(Dialog("Print"), PRINT_COPIES, std::to_string(c.copies)), PRINT_COLLATE, c.collate);
@@ -126,10 +123,13 @@ TEST_F(Printing, AKnownPrinterIsNotAskedAgainAndTheMarginsDialogShowsAndTakesEac
               (std::vector<float>{settings.marginLeft, settings.marginRight, settings.marginTop, settings.marginBottom}));
 }
 
+typedef Program WithoutPrinter;
+
 TEST_F(WithoutPrinter, StartUpWarnedAndPrintingWarnsAgain)
 {
+    if (getenv("ZENVRIX_WITHOUT_PRINTER") == NULL)
+        GTEST_SKIP() << "runs only in the CTest entry without a printer";
     EXPECT_EQ(0, printerSetup.printerKnown);
-    ScriptExpect(Box("Printer HDC error!"));
-    SendCommand(CMD_PRINT);
+    ScriptExpect(Box("Printer HDC error!")), SendCommand(CMD_PRINT);
 }
 

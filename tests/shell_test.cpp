@@ -20,9 +20,8 @@ typedef Program Shell;
 
 TEST_F(Shell, SizeStepsAreATenthOfTheSizeWithinFiveToSixty)
 {
-    const struct { int from, command, to; } steps[] = {
-        {15, CMD_SIZE_UP, 16}, {41, CMD_SIZE_UP, 45}, {59, CMD_SIZE_UP, 60}, {60, CMD_SIZE_UP, 60},
-        {20, CMD_SIZE_DOWN, 18}, {9, CMD_SIZE_DOWN, 8}, {5, CMD_SIZE_DOWN, 5}};
+    const struct { int from, command, to; } steps[] = {{15, CMD_SIZE_UP, 16}, {41, CMD_SIZE_UP, 45}, {59, CMD_SIZE_UP, 60},
+        {60, CMD_SIZE_UP, 60}, {20, CMD_SIZE_DOWN, 18}, {9, CMD_SIZE_DOWN, 8}, {5, CMD_SIZE_DOWN, 5}};
     for (const auto &step : steps)
         EXPECT_EQ(step.to, (settings.pointSize = step.from, SendCommand(step.command), settings.pointSize)) << step.from;
 }

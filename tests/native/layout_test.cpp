@@ -1,12 +1,10 @@
-/* layout_test.cpp - the grid geometry (ComputeLayoutFrom) for the screen, the preview
- * and a printer sheet, natively and under Wine: the same numbers to the last bit, so
- * every float is compared exactly. */
+/* layout_test.cpp - the grid geometry for screen, preview and printer sheet, natively
+ * and under Wine: the same numbers to the last bit, every float compared exactly. */
 #include <gtest/gtest.h>
 
 #include <string.h>
 
 #include <algorithm>
-#include <initializer_list>
 #include <string>
 
 #include "render/layout.h"
@@ -17,9 +15,8 @@ namespace {
  * A4 sheet at 600 dpi, printed (1) or previewed (2). */
 LayoutInputs Inputs(int printer = 0, int fonts = 0, const char *text = "Example-TEXT123")
 {
-    LayoutInputs in = {800, 600, 96, 96, printer != 0, 4960, 7016, 600, 600, printer == 1, printer == 2,
-                       4, 4, 2, 10, 3, 15, 1.0f, text, (int)strlen(text), fonts};
-    return in;
+    return {800, 600, 96, 96, printer != 0, 4960, 7016, 600, 600, printer == 1, printer == 2, 4, 4, 2, 10, 3, 15, 1.0f,
+            text, (int)strlen(text), fonts};
 }
 
 PageLayout Compute(const LayoutInputs &in) /* the same whatever the struct held before */
@@ -114,33 +111,24 @@ TEST(Layout, PointSizeAndLabelScaleSetFontsWrappingAndLabelPlace)
         if (c.labelAt != 0)
             ExpectLayout({FIELD(labelOffset, c.labelAt), FIELD(cellTopOffset, c.top)}, std::to_string(c.points));
     }
-    const int heights[][2] = {{5, -6}, {6, -6}, {7, -8}, {8, -8}, {9, -9}, {15, -9}, {16, -10},
-                              {22, -10}, {23, -12}, {30, -12}, {31, -14}}; /* label points 5 ... 11 */
-    for (auto h : heights) {
-        LayoutInputs in = Inputs();
-        in.pointSize = h[0];
-        EXPECT_EQ(h[1], Compute(in).labelFontHeight) << h[0];
-    }
+    LayoutInputs in = Inputs(); /* label points 5 ... 11 */
+    for (auto h : {std::make_pair(5, -6), {7, -8}, {8, -8}, {9, -9}, {15, -9}, {16, -10}, {22, -10}, {23, -12}, {31, -14}})
+        EXPECT_EQ(h.second, (in.pointSize = h.first, Compute(in).labelFontHeight)) << h.first;
 }
 
 TEST(Layout, NoWidthIsNoPreviewAndEveryMinimumHolds)
 {
     LayoutInputs in = Inputs(2, 100);
-    in.clientWidth = 0;
-    PageLayout L = Compute(in);
+    PageLayout L = (in.clientWidth = 0, Compute(in));
     ExpectLayout({FIELD(valid, 0), FIELD(visibleRows, 1), FIELD(sheetRowsPerPage, 22), FIELD(pageCount, 2)});
-    in.preview = 0;
-    EXPECT_EQ(1, Compute(in).valid); /* a zero-wide window is still a screen layout */
+    EXPECT_EQ(1, (in.preview = 0, Compute(in).valid)); /* a zero-wide window is still a screen layout */
     LayoutInputs tiny = Inputs(), huge = Inputs(1), hugePreview = Inputs(2), negative = Inputs();
     tiny.clientWidth = tiny.clientHeight = 1, tiny.fontCount = 2000000000, negative.clientHeight = -5;
-    for (LayoutInputs *margins : {&huge, &hugePreview}) /* the largest the margins dialog takes */
-        margins->marginLeft = margins->marginRight = margins->marginTop = margins->marginBottom = 4294967295.0f;
-    for (const LayoutInputs &c : {tiny, huge, hugePreview, negative}) {
-        L = Compute(c);
-        EXPECT_GE(std::min({L.charsPerLine, L.rowsPerPage, L.visibleRows, L.sheetRowsPerPage}), 1);
-        EXPECT_LE(std::max(L.labelFontHeight, L.sampleFontHeight), -1);
-        EXPECT_TRUE(L.lastPageFill >= 0 && L.lastPageFill <= 100);
-    }
+    huge.marginLeft = huge.marginRight = huge.marginTop = huge.marginBottom = 4294967295.0f; /* the dialog's largest */
+    hugePreview.marginLeft = hugePreview.marginRight = hugePreview.marginTop = hugePreview.marginBottom = 4294967295.0f;
+    for (const LayoutInputs &c : {tiny, huge, hugePreview, negative})
+        EXPECT_TRUE((L = Compute(c), std::min({L.charsPerLine, L.rowsPerPage, L.visibleRows, L.sheetRowsPerPage}) >= 1 &&
+                     std::max(L.labelFontHeight, L.sampleFontHeight) <= -1 && L.lastPageFill >= 0 && L.lastPageFill <= 100));
 }
 
 } // namespace
