@@ -96,6 +96,7 @@ TEST_F(Install, EveryInjectedFailureOrAFileInTheWayLeavesNothingBehind)
         ClearFaults();
         EXPECT_STREQ(c.message, installMessage) << c.fault;
         EXPECT_EQ(before, SystemState()) << c.mode << " fault " << c.fault;
+        EXPECT_FALSE(RemoveFontResourceA((FontsFolder() + "ZvInstSans-Oblique.ttf").c_str())) << c.fault; /* none left */
     }
 }
 

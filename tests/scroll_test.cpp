@@ -19,8 +19,9 @@ void ExpectSameAsFullRedraw(const std::string &what)
 
 TEST_F(Scroll, EveryStepDrawsWhatAFullRedrawDraws)
 {
-    settings.pointSize = 13, Refresh(); /* rows of exactly 40 pixels */
-    ASSERT_EQ(40.0f, pageLayout.cellHeight);
+    settings.sampleText = strcpy(settings.customText, "gjpqy\ngjpqy"); /* descenders into the next row's top */
+    settings.pointSize = 13, Refresh(); /* rows of exactly 60 pixels */
+    ASSERT_EQ(60.0f, pageLayout.cellHeight);
     int visible = pageLayout.visibleRows, last = pageLayout.totalRows - visible;
     ASSERT_GT(last, 2 * visible);
     const struct { int code, position, topRow; } steps[] = {
