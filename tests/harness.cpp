@@ -1,495 +1,327 @@
-/* harness.cpp - starting the program's windows in a test process, the dialog
- * script, window captures and test paths (see harness.h). */
+/* harness.cpp - the running program, the dialog script, captures, files and fonts
+ * of the tests (see harness.h). */
 #include "harness.h"
 
-#include <stdio.h>
-#include <stdlib.h>
-#include <string.h>
-
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <numeric>
 #include <set>
 
-#include "app/faults.h"
-#include "app/shell.h"
+int StartZenvrix(void) { return AppStartup(GetModuleHandleA(NULL)); }
+LRESULT SendCommand(int command) { return SendMessageA(mainWindow, WM_COMMAND, (WPARAM)command, 0); }
+void Refresh(void) { SendMessageA(mainWindow, UM_REFRESH, 0, 0); }
 
-/* ---- the program's windows ---- */
-
-int StartZenvrix(void)
+void PumpMessages(int rounds)
 {
-    return AppStartup(GetModuleHandleA(NULL));
+    for (int i = 0; i < rounds; i++, Sleep(rounds > 1 ? 10 : 0))
+        for (MSG message; PeekMessageA(&message, NULL, 0, 0, PM_REMOVE) && message.message != WM_QUIT;)
+            TranslateMessage(&message), DispatchMessageA(&message);
 }
-
-void PumpMessages(void)
-{
-    MSG message;
-    while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            PostQuitMessage((int)message.wParam);
-            return;
-        }
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-}
+void Settle(void) { PumpMessages(20); }
 
 void StopZenvrix(void)
 {
-    if (mainWindow != NULL && IsWindow(mainWindow)) {
-        DestroyWindow(mainWindow);
-        MSG message;
-        DWORD start = GetTickCount();
-        for (;;) {
-            if (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
-                if (message.message == WM_QUIT)
-                    break;
-                TranslateMessage(&message);
-                DispatchMessageA(&message);
-            } else if (GetTickCount() - start > 5000) {
-                break;
-            } else {
-                Sleep(1);
-            }
-        }
-    }
+    MSG message;
+    if (mainWindow != NULL && IsWindow(mainWindow) && DestroyWindow(mainWindow))
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 5000 && GetMessageA(&message, NULL, 0, 0);)
+            DispatchMessageA(&message);
     AppShutdown();
-    mainWindow = NULL;
-    clientWindow = NULL;
-    toolbar = NULL;
-    UnregisterClassA("klasa", GetModuleHandleA(NULL));
-    UnregisterClassA("client", GetModuleHandleA(NULL));
+    mainWindow = clientWindow = toolbar = NULL;
+    UnregisterClassA("klasa", GetModuleHandleA(NULL)), UnregisterClassA("client", GetModuleHandleA(NULL));
 }
 
-void RunningProgram::SetUp()
-{
-    ClearFaults();
-    ScriptBegin();
-    ASSERT_EQ(1, StartZenvrix());
-    ASSERT_EQ("", ScriptEnd());
-    ScriptBegin();
-}
-
-void RunningProgram::TearDown()
-{
-    EXPECT_EQ("", ScriptEnd());
-    StopZenvrix();
-    ClearFaults();
-}
-
-static bool RunWithoutPrinter(void)
-{
-    const char *flag = getenv("ZENVRIX_WITHOUT_PRINTER");
-    return flag != NULL && strcmp(flag, "1") == 0;
-}
-
-void ProgramWithoutPrinter::SetUpTestSuite()
-{
-    if (!RunWithoutPrinter())
-        return;
-    /* The prefix of this run was made without the window-manager setting: leave
-     * windows unmanaged, as the main prefix does, before the first window exists. */
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", 0, NULL, 0,
-                        KEY_SET_VALUE, NULL, &key, NULL) == ERROR_SUCCESS) {
-        RegSetValueExA(key, "Managed", 0, REG_SZ, (const BYTE *)"N", 2);
-        RegCloseKey(key);
-    }
-}
-
-void ProgramWithoutPrinter::SetUp()
-{
-    if (!RunWithoutPrinter())
-        GTEST_SKIP() << "runs only in the CTest entry without a printer";
-    ScriptBegin();
-    ScriptExpect(Box("Printer HDC error!"));
-    ASSERT_EQ(1, StartZenvrix());
-    started = true;
-    ASSERT_EQ("", ScriptEnd());
-    ScriptBegin();
-}
-
-void ProgramWithoutPrinter::TearDown()
-{
-    if (!started)
-        return;
-    EXPECT_EQ("", ScriptEnd());
-    StopZenvrix();
-}
-
+/* On the display too: a window that activates takes the display's key state. */
 void EscapeKey(bool down)
 {
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = VK_ESCAPE;
-    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    RunLinux(std::string("xdotool ") + (down ? "keydown" : "keyup") + " Escape");
+    INPUT input = {INPUT_KEYBOARD};
+    input.ki = {VK_ESCAPE, 0, (DWORD)(down ? 0 : KEYEVENTF_KEYUP)};
     SendInput(1, &input, sizeof input);
     for (int i = 0; i < 100 && (GetAsyncKeyState(VK_ESCAPE) < 0) != down; i++)
         Sleep(5);
 }
 
-LRESULT SendCommand(int command)
+void Mouse(HWND window, int x, int y, std::initializer_list<DWORD> events, DWORD data)
 {
-    return SendMessageA(mainWindow, WM_COMMAND, (WPARAM)command, 0);
-}
-
-/* ---- the dialog script ---- */
-
-DialogStep Box(const std::string &text, const std::string &caption, int press)
-{
-    DialogStep step;
-    step.caption = caption;
-    step.text = text;
-    step.checkText = true;
-    step.press = press;
-    return step;
-}
-
-DialogStep Dialog(const std::string &caption, int press)
-{
-    DialogStep step;
-    step.caption = caption;
-    step.checkText = false;
-    step.press = press;
-    return step;
-}
-
-DialogStep Edit(DialogStep step, int control, const std::string &text)
-{
-    step.edits.push_back(std::make_pair(control, text));
-    return step;
-}
-
-DialogStep Check(DialogStep step, int control, bool checked)
-{
-    step.checks.push_back(std::make_pair(control, checked));
-    return step;
-}
-
-DialogStep Inspect(DialogStep step, std::function<void(HWND)> inspect)
-{
-    step.inspect = inspect;
-    return step;
-}
-
-static std::vector<DialogStep> scriptSteps;
-static size_t scriptNext;
-static std::string scriptErrors;
-static std::vector<std::string> scriptSeen;
-static std::set<HWND> scriptHandled;
-static HHOOK scriptHook;
-static HWND scriptWindow;
-static const UINT WM_SCRIPT_BOX = WM_APP + 77;
-
-std::string WindowText(HWND window)
-{
-    char text[4096];
-    text[0] = 0;
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
-static std::string ClassName(HWND window)
-{
-    char name[128];
-    name[0] = 0;
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
-std::string ControlText(HWND dialog, int control)
-{
-    HWND item = GetDlgItem(dialog, control);
-    return item != NULL ? WindowText(item) : std::string();
-}
-
-struct StaticSearch {
-    std::string text;
-};
-
-static BOOL CALLBACK FindStaticText(HWND child, LPARAM context)
-{
-    StaticSearch *search = (StaticSearch *)context;
-    if (_stricmp(ClassName(child).c_str(), "Static") == 0) {
-        std::string text = WindowText(child);
-        if (!text.empty()) {
-            search->text = text;
-            return FALSE;
-        }
+    POINT point = {x, y};
+    ClientToScreen(window, &point), SetCursorPos(point.x, point.y), Settle();
+    for (DWORD flags : events) {
+        INPUT input = {INPUT_MOUSE};
+        input.mi.dwFlags = flags, input.mi.mouseData = data;
+        SendInput(1, &input, sizeof input);
     }
-    return TRUE;
+    Settle();
 }
 
-std::string MessageBoxText(HWND box)
+void ShowCells(int count)
 {
-    StaticSearch search;
-    EnumChildWindows(box, FindStaticText, (LPARAM)&search);
-    return search.text;
-}
-
-static BOOL CALLBACK FindEdit(HWND child, LPARAM context)
-{
-    if (_stricmp(ClassName(child).c_str(), "Edit") == 0) {
-        *(HWND *)context = child;
-        return FALSE;
+    FreeFontList(&displayList);
+    displayList.records = (FontRecord **)malloc(count * sizeof(FontRecord *));
+    for (displayList.count = 0; displayList.count < count; displayList.count++) {
+        FontRecord *record = displayList.records[displayList.count] = (FontRecord *)calloc(1, sizeof(FontRecord));
+        snprintf(record->logFont.lfFaceName, LF_FACESIZE, "Cell%04d", displayList.count);
+        record->fontType = TRUETYPE_FONTTYPE;
     }
-    return TRUE;
+    Refresh();
 }
 
-/* Types into an edit control, or into the edit inside a combo box. */
-static void SetControlText(HWND dialog, int control, const std::string &text)
+void ScanFolder(const std::string &folder, int subfolders)
 {
-    HWND item = GetDlgItem(dialog, control);
-    if (item == NULL)
-        return;
-    if (_stricmp(ClassName(item).c_str(), "Edit") != 0) {
-        HWND edit = NULL;
-        EnumChildWindows(item, FindEdit, (LPARAM)&edit);
-        if (edit != NULL)
-            item = edit;
+    snprintf(settings.currentDirectory, NAME_SIZE, "%s", folder.c_str());
+    settings.directoryChosen = 1, settings.includeSubdirectories = subfolders, SendCommand(CMD_FROM_DIRECTORY);
+}
+
+void Program::SetUpTestSuite()
+{
+    ScriptBegin();
+    if (getenv("ZENVRIX_WITHOUT_PRINTER") != NULL) { /* Wine made this prefix: windows unmanaged here too */
+        RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", "Managed", REG_SZ, "N", 2);
+        ScriptExpect(Box("Printer HDC error!"));
     }
-    SetWindowTextA(item, text.c_str());
+    int started = StartZenvrix();
+    std::string script = ScriptEnd();
+    if (started != 1 || !script.empty())
+        fprintf(stderr, "start-up failed: %d %s\n", started, script.c_str()), exit(1);
 }
 
-static void AnswerBox(HWND box)
-{
-    if (!IsWindow(box) || scriptHandled.count(box))
-        return;
-    std::string caption = WindowText(box);
-    if (caption == "Progress: (press ESC to cancel)")
-        return;
-    scriptHandled.insert(box);
-    std::string text = MessageBoxText(box);
-    scriptSeen.push_back(caption + "|" + text);
+void Program::TearDownTestSuite() { StopZenvrix(); }
 
-    if (scriptNext >= scriptSteps.size()) {
-        scriptErrors += "unexpected box '" + caption + "': '" + text + "'\n";
+void Program::SetUp()
+{
+    ClearFaults(), ResetViewSettings();
+    SendMessageA(mainWindow, UM_RESCAN, 0, 0);
+    Refresh(), ScriptBegin();
+}
+
+void Program::TearDown()
+{
+    EXPECT_EQ("", ScriptEnd());
+    ClearFaults();
+    if (HasFailure()) /* a picture of the display for the person who looks */
+        RunLinux("mkdir -p " + UnixPath(BinaryDir()) + "failures && import -window root " + UnixPath(BinaryDir()) +
+                 "failures/" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".png");
+}
+
+static std::vector<DialogStep> steps;
+static size_t next;
+static std::string errors;
+static std::set<HWND> answered;
+static HHOOK hook;
+
+static std::string TextOf(HWND window)
+{
+    char text[4096] = "";
+    return GetWindowTextA(window, text, sizeof text), text;
+}
+
+std::string ControlText(HWND dialog, int control) { return TextOf(GetDlgItem(dialog, control)); }
+
+/* A message box's message: its first static control with text. */
+static BOOL CALLBACK NoteStatic(HWND child, LPARAM text)
+{
+    char name[64] = "";
+    GetClassNameA(child, name, sizeof name);
+    return _stricmp(name, "Static") != 0 || (*(std::string *)text = TextOf(child)).empty();
+}
+
+static void Answer(HWND box)
+{
+    std::string caption = TextOf(box), text;
+    EnumChildWindows(box, NoteStatic, (LPARAM)&text);
+    if (!IsWindow(box) || answered.count(box) || caption == "Progress: (press ESC to cancel)")
+        return;
+    answered.insert(box);
+    const DialogStep *step = next < steps.size() ? &steps[next] : NULL;
+    if (step == NULL || step->caption != caption || (step->text != "*" && step->text != text)) {
+        errors += "unexpected box '" + caption + "': '" + text + "'";
+        errors += step ? " instead of '" + step->caption + "': '" + step->text + "'\n" : "\n";
         EndDialog(box, IDCANCEL);
         return;
     }
-    const DialogStep &step = scriptSteps[scriptNext];
-    if (step.caption != caption || (step.checkText && step.text != text)) {
-        scriptErrors += "expected box '" + step.caption + "': '" + step.text + "', got '" +
-                        caption + "': '" + text + "'\n";
-        EndDialog(box, IDCANCEL);
-        return;
-    }
-    scriptNext++;
-    if (step.inspect)
-        step.inspect(box);
-    if (!IsWindow(box))
-        return;
-    for (size_t i = 0; i < step.edits.size(); i++)
-        SetControlText(box, step.edits[i].first, step.edits[i].second);
-    for (size_t i = 0; i < step.checks.size(); i++)
-        CheckDlgButton(box, step.checks[i].first, step.checks[i].second ? BST_CHECKED : BST_UNCHECKED);
-    if (step.press == 0)
-        return;
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(step.press, BN_CLICKED),
-                 (LPARAM)GetDlgItem(box, step.press));
+    next++;
+    if (step->inspect)
+        step->inspect(box);
+    for (const auto &edit : step->edits)
+        SetDlgItemTextA(box, edit.first, edit.second.c_str());
+    for (const auto &check : step->checks)
+        CheckDlgButton(box, check.first, check.second ? BST_CHECKED : BST_UNCHECKED);
+    if (step->press != 0 && IsWindow(box))
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(step->press, BN_CLICKED), (LPARAM)GetDlgItem(box, step->press));
 }
 
-static const UINT WM_SCRIPT_PRESS = WM_APP + 78;
-
-void PressLater(HWND dialog, int button)
+/* The hook only notes a box; it is answered from the box's own message loop, once
+ * its controls are filled in, and before any input waiting (a posted message). */
+static LRESULT CALLBACK ScriptProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    PostMessageA(scriptWindow, WM_SCRIPT_PRESS, (WPARAM)dialog, MAKELPARAM(button, 3));
+    return message == WM_APP ? (Answer((HWND)wParam), 0) : DefWindowProcA(window, message, wParam, lParam);
 }
 
-static LRESULT CALLBACK ScriptWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_SCRIPT_BOX) {
-        AnswerBox((HWND)wParam);
-        return 0;
-    }
-    if (message == WM_SCRIPT_PRESS) {
-        int button = LOWORD(lParam);
-        int hops = HIWORD(lParam);
-        if (hops > 0)
-            PostMessageA(window, WM_SCRIPT_PRESS, wParam, MAKELPARAM(button, hops - 1));
-        else
-            PostMessageA((HWND)wParam, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                         (LPARAM)GetDlgItem((HWND)wParam, button));
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
+static HWND answerer;
 
-/* The hook only notes the box; it is answered once the box's own message loop
- * runs, when its controls are all filled in. */
-static LRESULT CALLBACK ScriptHookProc(int code, WPARAM wParam, LPARAM lParam)
+static LRESULT CALLBACK ScriptHook(int code, WPARAM wParam, LPARAM lParam)
 {
-    if (code == HCBT_ACTIVATE) {
-        HWND window = (HWND)wParam;
-        if (ClassName(window) == "#32770" && !scriptHandled.count(window))
-            PostMessageA(scriptWindow, WM_SCRIPT_BOX, wParam, 0);
-    } else if (code == HCBT_DESTROYWND) {
-        scriptHandled.erase((HWND)wParam);
-    }
-    return CallNextHookEx(scriptHook, code, wParam, lParam);
+    char name[64] = "";
+    GetClassNameA((HWND)wParam, name, sizeof name);
+    if (code == HCBT_ACTIVATE && strcmp(name, "#32770") == 0)
+        PostMessageA(answerer, WM_APP, wParam, 0);
+    else if (code == HCBT_DESTROYWND)
+        answered.erase((HWND)wParam);
+    return CallNextHookEx(hook, code, wParam, lParam);
 }
 
 void ScriptBegin(void)
 {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA windowClass;
-        ZeroMemory(&windowClass, sizeof windowClass);
-        windowClass.lpfnWndProc = ScriptWindowProc;
-        windowClass.hInstance = GetModuleHandleA(NULL);
-        windowClass.lpszClassName = "ZenvrixTestScript";
-        RegisterClassA(&windowClass);
-        registered = true;
+    if (answerer == NULL) { /* a message-only window of our own procedure */
+        answerer = CreateWindowExA(0, "Static", "", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
+        SetWindowLongPtrA(answerer, GWLP_WNDPROC, (LONG_PTR)ScriptProc);
     }
-    scriptSteps.clear();
-    scriptNext = 0;
-    scriptErrors.clear();
-    scriptSeen.clear();
-    scriptHandled.clear();
-    if (scriptWindow == NULL)
-        scriptWindow = CreateWindowExA(0, "ZenvrixTestScript", "", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                       NULL, GetModuleHandleA(NULL), NULL);
-    if (scriptHook == NULL)
-        scriptHook = SetWindowsHookExA(WH_CBT, ScriptHookProc, NULL, GetCurrentThreadId());
+    steps.clear(), errors.clear(), answered.clear(), next = 0;
+    if (hook == NULL)
+        hook = SetWindowsHookExA(WH_CBT, ScriptHook, NULL, GetCurrentThreadId());
 }
 
-void ScriptExpect(const DialogStep &step)
-{
-    scriptSteps.push_back(step);
-}
+void ScriptExpect(const DialogStep &step) { steps.push_back(step); }
 
 std::string ScriptEnd(void)
 {
     PumpMessages();
-    if (scriptHook != NULL)
-        UnhookWindowsHookEx(scriptHook);
-    scriptHook = NULL;
-    for (size_t i = scriptNext; i < scriptSteps.size(); i++)
-        scriptErrors += "missing box '" + scriptSteps[i].caption + "': '" + scriptSteps[i].text + "'\n";
-    scriptSteps.clear();
-    scriptNext = 0;
-    return scriptErrors;
+    UnhookWindowsHookEx(hook), hook = NULL;
+    for (size_t i = next; i < steps.size(); i++)
+        errors += "missing box '" + steps[i].caption + "': '" + steps[i].text + "'\n";
+    steps.clear();
+    return errors;
 }
-
-std::vector<std::string> ScriptSeen(void)
-{
-    return scriptSeen;
-}
-
-/* ---- pixels ---- */
 
 Capture CaptureWindow(HWND window)
 {
     Capture capture;
     RECT client;
     GetClientRect(window, &client);
-    capture.width = client.right;
-    capture.height = client.bottom;
-    capture.pixels.assign((size_t)capture.width * capture.height, 0);
-    if (capture.width <= 0 || capture.height <= 0)
-        return capture;
-
-    BITMAPINFO info;
-    ZeroMemory(&info, sizeof info);
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = capture.width;
-    info.bmiHeader.biHeight = -capture.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void *bits = NULL;
-    HDC source = GetDC(window);
-    HDC memory = CreateCompatibleDC(source);
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, NULL, 0);
+    capture.width = client.right, capture.height = client.bottom;
+    capture.pixels.resize((size_t)capture.width * capture.height);
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof info.bmiHeader, capture.width, -capture.height, 1, 32};
+    HDC source = GetDC(window), memory = CreateCompatibleDC(source);
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, NULL, NULL, 0);
     HGDIOBJ previous = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, capture.width, capture.height, source, 0, 0, SRCCOPY);
-    GdiFlush();
-    const unsigned int *row = (const unsigned int *)bits;
-    for (size_t i = 0; i < capture.pixels.size(); i++)
-        capture.pixels[i] = row[i] & 0xFFFFFF;
     SelectObject(memory, previous);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(window, source);
+    GetDIBits(memory, bitmap, 0, capture.height, capture.pixels.data(), &info, DIB_RGB_COLORS);
+    for (unsigned &pixel : capture.pixels)
+        pixel &= 0xFFFFFF;
+    DeleteObject(bitmap), DeleteDC(memory), ReleaseDC(window, source);
     return capture;
 }
 
-unsigned int PixelAt(const Capture &capture, int x, int y)
+int Differences(const Capture &a, const Capture &b)
 {
-    if (x < 0 || y < 0 || x >= capture.width || y >= capture.height)
-        return 0xFFFFFFFF;
-    return capture.pixels[(size_t)y * capture.width + x];
+    return a.width != b.width || a.height != b.height ? -1 : (int)std::inner_product(a.pixels.begin(), a.pixels.end(),
+                                                              b.pixels.begin(), 0, std::plus<int>(), std::not_equal_to<unsigned>());
 }
 
-std::string SaveFailureCapture(const Capture &capture, const std::string &name)
+/* ---- files, fonts, Linux ---- */
+
+std::string UnixPath(std::string path)
 {
-    std::string path = BinaryDir() + "failures\\";
-    CreateDirectoryA(path.c_str(), NULL);
-    path += name + ".png";
-    SavePng(capture, path);
-    return path;
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path.size() >= 2 && toupper(path[0]) == 'Z' && path[1] == ':' ? path.substr(2) : path;
 }
 
-/* ---- places ---- */
-
-std::string UnixToWindowsPath(const std::string &unixPath)
+static std::string WindowsPath(std::string unixPath)
 {
-    std::string path = "Z:" + unixPath;
-    for (size_t i = 0; i < path.size(); i++)
-        if (path[i] == '/')
-            path[i] = '\\';
-    return path;
+    std::replace(unixPath.begin(), unixPath.end(), '/', '\\');
+    return "Z:" + unixPath;
 }
 
-static std::string DirFromEnvironment(const char *name)
-{
-    const char *value = getenv(name);
-    std::string path = UnixToWindowsPath(value != NULL ? value : "/tmp");
-    if (path.empty() || path[path.size() - 1] != '\\')
-        path += '\\';
-    return path;
-}
+std::string BinaryDir(void) { return WindowsPath(getenv("ZENVRIX_BINARY_DIR") ? getenv("ZENVRIX_BINARY_DIR") : "/tmp") + "\\"; }
+std::string Font(const std::string &relative) { return WindowsPath("/usr/share/fonts/truetype/" + relative); }
 
-std::string SourceDir(void)
+std::string TempDir(const std::string &name)
 {
-    return DirFromEnvironment("ZENVRIX_SOURCE_DIR");
-}
-
-std::string BinaryDir(void)
-{
-    return DirFromEnvironment("ZENVRIX_BINARY_DIR");
-}
-
-static void RemoveTree(const std::string &folder)
-{
-    WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA((folder + "*").c_str(), &entry);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = entry.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string path = folder + name;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path + "\\");
-            } else {
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(path.c_str());
-            }
-        } while (FindNextFileA(find, &entry));
-        FindClose(find);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
-std::string TempTestDir(const std::string &name)
-{
-    std::string root = BinaryDir() + "testdata\\";
-    CreateDirectoryA(root.c_str(), NULL);
-    std::string folder = root + name + "\\";
-    RemoveTree(folder);
-    CreateDirectoryA(folder.c_str(), NULL);
+    std::string folder = BinaryDir() + "testdata\\" + name + "\\";
+    RunLinux("rm -rf '" + UnixPath(folder) + "' && mkdir -p '" + UnixPath(folder) + "'");
     return folder;
 }
 
-std::string RealFont(const std::string &unixPath)
+std::string ReadFile(const std::string &path)
 {
-    return UnixToWindowsPath(unixPath);
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const std::string &path, const std::string &bytes)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), (std::streamsize)bytes.size());
+}
+
+void RenamedFont(const std::string &dejaVuFile, const std::string &prefix)
+{
+    RunLinux("perl -0777 -pe 's/D(\\0?)e\\1j\\1a\\1V\\1u/join($1, split(\"\", \"" + prefix + "\"))/ge' " +
+             UnixPath(Font("dejavu/" + dejaVuFile)) + " > " + UnixPath(BinaryDir()) + "testdata/" + prefix + "/" + prefix +
+             dejaVuFile.substr(6)); /* the names hold the family in 16 and in 8 bits */
+}
+
+void ForgetFonts(const std::string &prefix)
+{
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof windows);
+    for (std::string folder : {std::string(windows) + "\\Fonts\\", BinaryDir() + "testdata\\" + prefix + "\\"}) {
+        bool copies = folder[0] != 'Z'; /* copies in the Fonts folder go; the test's own stay */
+        WIN32_FIND_DATAA entry;
+        HANDLE find = FindFirstFileA((folder + prefix + "*").c_str(), &entry);
+        for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &entry)) {
+            for (int n = 0; n < 16 && RemoveFontResourceA((folder + entry.cFileName).c_str()); n++) {
+            }
+            if (copies)
+                DeleteFileA((folder + entry.cFileName).c_str());
+        }
+        FindClose(find);
+    }
+    for (const char *keyPath : {fontKeyNt, fontKey}) {
+        HKEY key;
+        char name[400];
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_ALL_ACCESS, &key);
+        for (DWORD i = 0, size = sizeof name; RegEnumValueA(key, i, name, &size, 0, 0, 0, 0) == 0; size = sizeof name)
+            i += strncmp(name, prefix.c_str(), prefix.size()) != 0 || RegDeleteValueA(key, name) != 0;
+        RegCloseKey(key);
+    }
+}
+
+static int CALLBACK Found(const LOGFONTA *, const TEXTMETRICA *, DWORD, LPARAM found)
+{
+    return *(bool *)found = true, 0;
+}
+
+bool FamilyListed(const std::string &family)
+{
+    bool found = false;
+    HDC dc = GetDC(NULL);
+    EnumFontFamiliesA(dc, family.c_str(), (FONTENUMPROCA)Found, (LPARAM)&found);
+    return ReleaseDC(NULL, dc), found;
+}
+
+/* Wine starts a Linux program named in CreateProcessA but gives no handle back: the
+ * shell writes the output, then the exit code, into files that are polled for. */
+int RunLinux(const std::string &command, std::string *output)
+{
+    static int serial;
+    std::string stem = "/tmp/zenvrix-run" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
+    std::string code = WindowsPath(stem + ".code"), line = "Z:\\bin\\sh " + stem + ".sh";
+    WriteFile(WindowsPath(stem + ".sh"), "export PATH=/usr/bin:/bin\n( " + command + " ) > " + stem +
+                                             ".out 2>&1\necho $? > " + stem + ".part; mv " + stem + ".part " + stem + ".code\n");
+    STARTUPINFOA startup = {sizeof startup};
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
+        return -1;
+    CloseHandle(process.hProcess), CloseHandle(process.hThread);
+    for (DWORD start = GetTickCount(); GetFileAttributesA(code.c_str()) == INVALID_FILE_ATTRIBUTES; Sleep(20))
+        if (GetTickCount() - start > 60000)
+            return -1;
+    int result = atoi(ReadFile(code).c_str());
+    if (output != NULL)
+        *output = ReadFile(WindowsPath(stem + ".out"));
+    for (const char *ending : {".sh", ".out", ".code"})
+        DeleteFileA(WindowsPath(stem + ending).c_str());
+    return result;
 }
