@@ -1,30 +1,20 @@
 #!/usr/bin/python3
 """ttf_oracle.py - an independent reader of font names and styles, built on
 fontTools, that applies the program's selection rules; it runs zenvrix-info.exe
-under Wine over the same files (.ttf, .otf, .ttc, .otc) and compares the two line
-by line, one line per face.
-
-Rules applied here, written from the file format and the reader's rules, not from
-the program's code:
-  * sfnt version 0x00010000, 'true' or 'OTTO'; a 'ttcf' collection of version 1 or
-    2 gives its faces in order (fontTools' TTCollection), each read like a font;
-    the 'name' and 'OS/2' tables must exist;
-    the OS/2 table is used when its first 64 bytes (through fsSelection) lie in
-    the file's first 100,000,000 bytes;
-  * name ids 0,1,2,3,4,5,7; Macintosh records (platform 1) are taken as raw bytes
-    while no Windows Unicode record has been ranked above 0 for that id; Windows
-    Unicode (3,1) records are ranked 1 for English (US), 2 for the system locale,
-    3 for both, and replace a stored name of equal or lower rank; strings of 60,000
-    bytes or more are passed over; later wins among equals;
-  * Unicode text is converted with the ANSI code page as Wine does with
-    WC_COMPOSITECHECK | WC_SEPCHARS | WC_DISCARDNS (its own table, best fit
-    included), cut to its first 100 bytes, to length / 2 bytes, and to the member
-    (31 bytes for the family, 299 for the others);
-  * lfWeight = usWeightClass; lfItalic, lfUnderline, lfStrikeOut, boldFlag = the
-    fsSelection bits 1, 2, 16, 32 as masked.
-
+under Wine over the same files (.ttf, .otf, .ttc, .otc) and compares the two, one
+line per face.  Rules, from the file format and the reader's rules:
+  * sfnt 0x00010000, 'true' or 'OTTO'; a 'ttcf' collection (versions 1 and 2)
+    gives its faces in order, each read like a font; 'name' and 'OS/2' must exist,
+    OS/2's first 64 bytes within the file's first 100,000,000;
+  * name ids 0-5 and 7: Macintosh records as raw bytes while no Windows Unicode
+    record ranks above 0; (3,1) records rank 1 for English (US), 2 for the system
+    locale, 3 for both, and replace a name of equal or lower rank (later wins);
+    strings of 60,000 bytes or more are passed over;
+  * Unicode text goes through the ANSI code page as Wine converts it
+    (WC_COMPOSITECHECK | WC_SEPCHARS | WC_DISCARDNS, best fit included), cut to
+    100 bytes, to length / 2 and to the member (31 bytes family, 299 others);
+  * weight = usWeightClass; fsSelection bits 1, 2, 16, 32 as masked.
 usage: ttf_oracle.py --info PATH/zenvrix-info.exe [--root /usr/share/fonts]
-Exit status 0 when every file agrees.
 """
 import argparse
 import os
@@ -47,11 +37,8 @@ class CodePage:
 
     def __init__(self, path):
         words = open(path, "rb").read()
-        count = len(words) // 2
-        w = struct.unpack("<%dH" % count, words[:count * 2])
-        header = w[0]
-        self.default = w[3]
-        base = header
+        w = struct.unpack("<%dH" % (len(words) // 2), words[:len(words) // 2 * 2])
+        base = w[0]
         self.mb = w[base + 1:base + 1 + 256]
         wc_start = (base + w[base] + 1) * 2
         self.wc = words[wc_start:wc_start + 65536]
@@ -62,9 +49,7 @@ class CodePage:
         return self.mb[self.wc[ch]] == ch
 
     def convert(self, units):
-        out = bytearray()
-        i = 0
-        n = len(units)
+        out, i, n = bytearray(), 0, len(units)
         while i < n:
             ch = units[i]
             if i + 1 < n:
@@ -84,9 +69,7 @@ def compose(a, b):
     if 0xD800 <= a < 0xE000 or 0xD800 <= b < 0xE000:
         return 0
     text = unicodedata.normalize("NFC", chr(a) + chr(b))
-    if len(text) == 1 and ord(text) < 0x10000:
-        return ord(text)
-    return 0
+    return ord(text) if len(text) == 1 and ord(text) < 0x10000 else 0
 
 
 def rank(language, lcid):
@@ -94,9 +77,7 @@ def rank(language, lcid):
 
 
 def c_string(data, size):
-    data = data[:size - 1]
-    nul = data.find(b"\0")
-    return data if nul < 0 else data[:nul]
+    return data[:size - 1].split(b"\0")[0]
 
 
 def expected_records(path, codepage, lcid):
@@ -106,19 +87,14 @@ def expected_records(path, codepage, lcid):
     if size > FILE_LIMIT or size < 12:
         return [None], "size"
     with open(path, "rb") as f:
-        tag = f.read(4)
-    if tag == b"ttcf":
-        fonts = TTCollection(path, lazy=True).fonts
-    else:
-        fonts = [TTFont(path, lazy=True)]
+        collection = f.read(4) == b"ttcf"
+    fonts = TTCollection(path, lazy=True).fonts if collection else [TTFont(path, lazy=True)]
     return [expected_record(font, path, size, codepage, lcid) for font in fonts], None
 
 
 def expected_record(font, path, size, codepage, lcid):
     """The record's fields as bytes, or None when the face gives none."""
-    if font.sfntVersion not in ("\x00\x01\x00\x00", "true", "OTTO"):
-        return None
-    if "name" not in font.reader.tables:
+    if font.sfntVersion not in ("\x00\x01\x00\x00", "true", "OTTO") or "name" not in font.reader.tables:
         return None
     fields = {key: b"" for key in ORDER}
     ranks = {}
@@ -147,8 +123,7 @@ def expected_record(font, path, size, codepage, lcid):
     with open(path, "rb") as f:
         f.seek(entry.offset)
         os2 = f.read(64)
-    weight = struct.unpack(">H", os2[4:6])[0]
-    selection = struct.unpack(">H", os2[62:64])[0]
+    weight, selection = struct.unpack(">H", os2[4:6])[0], struct.unpack(">H", os2[62:64])[0]
     numbers = [weight, selection & 1, selection & 2, selection & 16, selection & 32]
     return [fields[key] for key in ORDER] + [str(v).encode() for v in numbers]
 
@@ -162,31 +137,19 @@ def windows_path(path):
     return "Z:" + path.replace("/", "\\")
 
 
-def batches(paths, budget):
-    """Windows paths in groups whose command line stays under `budget` characters."""
-    part, length = [], 0
-    for path in paths:
-        path = windows_path(path)
-        if part and length + len(path) + 3 > budget:
-            yield part
-            part, length = [], 0
-        part.append(path)
-        length += len(path) + 3
-    if part:
-        yield part
-
-
 def run_info(info, paths, wine, budget):
-    """Lines of zenvrix-info by the path it was given, in face order."""
-    lines = {}
-    for part in batches(paths, budget):
-        result = subprocess.run([wine, info] + part, stdout=subprocess.PIPE,
-                                stderr=subprocess.PIPE)
-        for line in result.stdout.split(b"\n"):
-            if line.endswith(b"\r"):
-                line = line[:-1]
+    """Lines of zenvrix-info by the path it was given, in face order; the paths go
+    in groups whose command line stays under `budget` characters."""
+    lines, part = {}, []
+    for i, path in enumerate(paths):
+        part.append(windows_path(path))
+        if i + 1 < len(paths) and sum(len(p) + 3 for p in part) + len(paths[i + 1]) + 5 <= budget:
+            continue
+        out = subprocess.run([wine, info] + part, stdout=subprocess.PIPE, stderr=subprocess.PIPE).stdout
+        for line in out.replace(b"\r", b"").split(b"\n"):
             if line:
                 lines.setdefault(line.split(b"\t", 1)[0], []).append(line)
+        part = []
     return lines
 
 
@@ -195,8 +158,7 @@ def main():
     parser.add_argument("--info", required=True)
     parser.add_argument("--root", default="/usr/share/fonts")
     parser.add_argument("--wine", default=os.environ.get("WINE", "wine"))
-    parser.add_argument("--budget", type=int, default=30000,
-                        help="characters of one command line")
+    parser.add_argument("--budget", type=int, default=30000)  # characters of one command line
     parser.add_argument("--lcid", type=lambda v: int(v, 0), default=0x409)
     parser.add_argument("--codepage", default="/usr/share/wine/nls/c_1252.nls")
     args = parser.parse_args()
@@ -209,17 +171,14 @@ def main():
         return 1
     lines = run_info(args.info, paths, args.wine, args.budget)
 
-    differences = 0
-    with_record = 0
-    faces = 0
+    differences = with_record = faces = 0
     for path in paths:
         key = escape(windows_path(path).encode())
         expected, why = expected_records(path, codepage, args.lcid)
         want = [b"\t".join([key] + [escape(f) for f in fields])
                 for fields in expected if fields is not None]
         got = lines.get(key, [])
-        faces += len(want)
-        with_record += 1 if want else 0
+        faces, with_record = faces + len(want), with_record + bool(want)
         if got != want:
             differences += 1
             print("DIFF %s%s\n  oracle: %r\n  info:   %r"
