@@ -1,5 +1,4 @@
-/* collection.h - a font collection joined from whole font files as font tools join
- * them, for the tests of collections (natively and under Wine). */
+/* collection.h - a font collection joined from whole font files, as font tools join them. */
 #ifndef ZENVRIX_TEST_COLLECTION_H
 #define ZENVRIX_TEST_COLLECTION_H
 
@@ -8,16 +7,8 @@
 #include <string>
 #include <vector>
 
-inline uint32_t Get32(const std::string &bytes, size_t at)
-{
-    return (uint32_t)(uint8_t)bytes[at] << 24 | (uint8_t)bytes[at + 1] << 16 | (uint8_t)bytes[at + 2] << 8 | (uint8_t)bytes[at + 3];
-}
-
-inline void Put32(std::string &bytes, size_t at, uint32_t value)
-{
-    for (int i = 0; i < 4; i++)
-        bytes[at + i] = (char)(value >> (24 - 8 * i));
-}
+inline uint32_t Get32(const std::string &b, size_t at) { return (uint32_t)(uint8_t)b[at] << 24 | (uint8_t)b[at + 1] << 16 | (uint8_t)b[at + 2] << 8 | (uint8_t)b[at + 3]; }
+inline void Put32(std::string &b, size_t at, uint32_t v) { for (int i = 0; i < 4; i++) b[at + i] = (char)(v >> (24 - 8 * i)); }
 
 /* The header (version 1 or 2), then each font with its table offsets moved by
  * where it now starts. */
@@ -28,8 +19,8 @@ inline std::string Collect(const std::vector<std::string> &fonts, unsigned versi
     Put32(out, 4, version << 16), Put32(out, 8, (uint32_t)fonts.size());
     for (size_t f = 0; f < fonts.size(); f++) {
         std::string font = fonts[f];
-        for (unsigned t = 0; t < (unsigned)((uint8_t)font[4] << 8 | (uint8_t)font[5]); t++)
-            Put32(font, 12 + 16 * t + 8, (uint32_t)out.size() + Get32(font, 12 + 16 * t + 8));
+        for (size_t at = 20; at < 12 + 16 * (size_t)((uint8_t)font[4] << 8 | (uint8_t)font[5]); at += 16)
+            Put32(font, at, (uint32_t)out.size() + Get32(font, at));
         Put32(out, 12 + 4 * f, (uint32_t)out.size());
         out += font;
     }
