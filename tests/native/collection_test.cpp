@@ -56,7 +56,7 @@ TEST(Collections, KindsFacesAndWhatTheFileCannotHold)
         {otf, SFNT_KIND_TRUETYPE, 0, 0, 0, "-"},        /* nor an OTTO file */
         {kPair, SFNT_KINDS_ALL, 8, 0, 0, "ttcf:"},
         {kPair, SFNT_KINDS_ALL, 8, 3, 0, "ttcf:D050000L*|Standard Symbols PS*|-"}, /* the third entry is no directory */
-        {kPair, SFNT_KINDS_ALL, 8, 0xFFFFFFFFu, 40, "ttcf:-|-|-|-|-|-|-"},
+        {kPair, SFNT_KINDS_ALL, 8, 8, 40, "ttcf:-|-|-|-|-|-|-"}, /* 7 entries held */
         {kPair, SFNT_KINDS_ALL, 12, 0xFFFFFFF0u, 0, "ttcf:-|Standard Symbols PS*"},
         {kPair, SFNT_KINDS_ALL, 16, (uint32_t)kPair.size() - 4, 0, "ttcf:D050000L*|-"},
         {kPair, SFNT_KINDS_ALL, 4, 0x00030000u, 0, "ttcf:"}, /* unknown version */
