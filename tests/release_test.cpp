@@ -31,8 +31,9 @@ TEST(ReleasePrograms, ReportTheirVersionProductAndWordSize)
     strrchr(path, '\\')[1] = 0;
     const char *release = getenv("ZENVRIX_RELEASE_DIR");
     std::string folder = release != NULL ? std::string(release) + "\\" : path;
-    if (release != NULL)
+    if (release != NULL) {
         EXPECT_NE(std::string::npos, folder.find("\\zenvrix-" ZENVRIX_VERSION_TEXT "-win" + kBits + "\\"));
+    }
     for (std::string program : {"zenvrix.exe|viewer and installer", "zenvrix-info.exe|information lister"}) {
         std::string file = program.substr(0, program.find('|')), path = folder + file;
         DWORD size = GetFileVersionInfoSizeA(path.c_str(), NULL);
