@@ -6,9 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <stdio.h>
-#include <string.h>
-
 #include <string>
 #include <vector>
 
@@ -18,60 +15,42 @@ namespace {
 
 const std::string kBits = std::to_string(sizeof(void *) * 8);
 
-/* A value of the string table of a version resource, in its first language. */
-std::string VersionString(std::vector<char> &block, const char *name)
+/* A value of the version resource's string table (US English, Unicode: the block the resource holds). */
+std::string VersionString(std::vector<char> &block, const std::string &name)
 {
-    WORD *translation = NULL;
-    UINT size = 0;
-    if (!VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", (void **)&translation, &size) ||
-        size < 2 * sizeof(WORD))
-        return "<no translation>";
-    char key[96];
-    snprintf(key, sizeof key, "\\StringFileInfo\\%04x%04x\\%s", translation[0], translation[1], name);
     char *value = NULL;
-    if (!VerQueryValueA(block.data(), key, (void **)&value, &size) || value == NULL)
-        return "<no " + std::string(name) + ">";
-    return value;
+    UINT size = 0;
+    std::string key = "\\StringFileInfo\\040904b0\\" + name;
+    return VerQueryValueA(block.data(), key.c_str(), (void **)&value, &size) && value ? value : "-";
 }
 
 TEST(ReleasePrograms, ReportTheirVersionProductAndWordSize)
 {
-    std::string folder;
+    char path[MAX_PATH];
+    GetModuleFileNameA(NULL, path, sizeof path);
+    strrchr(path, '\\')[1] = 0;
     const char *release = getenv("ZENVRIX_RELEASE_DIR");
-    if (release != NULL && *release != 0) {
-        folder = std::string(release) + "\\";
-        EXPECT_NE(std::string::npos,
-                  folder.find("\\zenvrix-" ZENVRIX_VERSION_TEXT "-win" + kBits + "\\"))
-            << folder;
-    } else {
-        char path[MAX_PATH];
-        GetModuleFileNameA(NULL, path, sizeof path);
-        strrchr(path, '\\')[1] = 0;
-        folder = path;
+    std::string folder = release != NULL ? std::string(release) + "\\" : path;
+    if (release != NULL) {
+        EXPECT_NE(std::string::npos, folder.find("\\zenvrix-" ZENVRIX_VERSION_TEXT "-win" + kBits + "\\"));
     }
-    struct Program { const char *file, *description; };
-    for (Program program : {Program{"zenvrix.exe", "Zenvrix font viewer and installer"},
-                            Program{"zenvrix-info.exe", "Zenvrix font information lister"}}) {
-        std::string path = folder + program.file;
-        SCOPED_TRACE(path);
-        DWORD unused = 0;
-        DWORD size = GetFileVersionInfoSizeA(path.c_str(), &unused);
-        ASSERT_NE(0u, size) << "no version resource";
+    for (std::string program : {"zenvrix.exe|viewer and installer", "zenvrix-info.exe|information lister"}) {
+        std::string file = program.substr(0, program.find('|')), path = folder + file;
+        DWORD size = GetFileVersionInfoSizeA(path.c_str(), NULL);
+        ASSERT_NE(0u, size) << path << ": no version resource";
         std::vector<char> block(size);
-        ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, size, block.data()));
         VS_FIXEDFILEINFO *fixed = NULL;
         UINT fixedSize = 0;
-        ASSERT_TRUE(VerQueryValueA(block.data(), "\\", (void **)&fixed, &fixedSize));
+        ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, size, block.data()) &&
+                    VerQueryValueA(block.data(), "\\", (void **)&fixed, &fixedSize));
         EXPECT_EQ((DWORD)MAKELONG(ZENVRIX_VERSION_MINOR, ZENVRIX_VERSION_MAJOR), fixed->dwFileVersionMS);
-        EXPECT_EQ((DWORD)MAKELONG(0, ZENVRIX_VERSION_PATCH), fixed->dwFileVersionLS);
-        EXPECT_EQ(fixed->dwFileVersionMS, fixed->dwProductVersionMS);
-        EXPECT_EQ(fixed->dwFileVersionLS, fixed->dwProductVersionLS);
-        EXPECT_EQ(ZENVRIX_VERSION_TEXT, VersionString(block, "FileVersion"));
-        EXPECT_EQ(ZENVRIX_VERSION_TEXT, VersionString(block, "ProductVersion"));
+        EXPECT_EQ((DWORD)MAKELONG(0, ZENVRIX_VERSION_PATCH), fixed->dwProductVersionLS);
+        for (const char *name : {"FileVersion", "ProductVersion"})
+            EXPECT_EQ(ZENVRIX_VERSION_TEXT, VersionString(block, name)) << path;
         EXPECT_EQ("Zenvrix", VersionString(block, "ProductName"));
-        EXPECT_EQ(std::string(program.description) + " (" + kBits + "-bit)",
+        EXPECT_EQ("Zenvrix font " + program.substr(program.find('|') + 1) + " (" + kBits + "-bit)",
                   VersionString(block, "FileDescription"));
-        EXPECT_EQ(program.file, VersionString(block, "OriginalFilename"));
+        EXPECT_EQ(file, VersionString(block, "OriginalFilename"));
     }
 }
 

@@ -4,21 +4,14 @@
 # named after it; Windows reports their version (release_test.exe); zenvrix.exe
 # starts there from another current folder, and Info > View Readme.txt opens in
 # Notepad the Readme.txt beside the unpacked program.
-# Run by CTest with the build tree as working directory; needs DISPLAY, WINEPREFIX
-# and a printer (CUPS_SERVER), as scripts/test.sh gives them.
+# Run by CTest in the build tree; needs DISPLAY, WINEPREFIX and a printer (CUPS_SERVER).
 set -u
-bits=${ZENVRIX_BITS:-32}
-wine=${WINE:-wine}
+bits=${ZENVRIX_BITS:-32} wine=${WINE:-wine}
 archive=$(ls -t zenvrix-*-win"$bits".zip 2>/dev/null | head -1)
-name=${archive%.zip}
-unpacked=$(mktemp -d)
+name=${archive%.zip} unpacked=$(mktemp -d) program=""
 cleanup() {
   "$wine" taskkill /im notepad.exe >/dev/null 2>&1
-  if [ -n "${program:-}" ]; then
-    "$wine" taskkill /im zenvrix.exe >/dev/null 2>&1
-    for _ in $(seq 50); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
-    kill "$program" 2>/dev/null
-  fi
+  [ -n "$program" ] && { "$wine" taskkill /im zenvrix.exe >/dev/null 2>&1; sleep 1; kill "$program" 2>/dev/null; }
   rm -rf "$unpacked"
 }
 trap cleanup EXIT
@@ -31,11 +24,9 @@ find_window() {
   return 1
 }
 
-[ -n "$archive" ] || fail "no release archive in $PWD"
-python3 -m zipfile -e "$archive" "$unpacked" || fail "$archive does not unpack"
-[ "$(ls "$unpacked")" = "$name" ] || fail "the archive holds $(ls "$unpacked"), not one folder $name"
-files=$(ls "$unpacked/$name" | tr '\n' ' ')
-[ "$files" = "Readme.txt zenvrix-info.exe zenvrix.exe " ] || fail "$name holds $files"
+python3 -m zipfile -e "$archive" "$unpacked" || fail "no archive zenvrix-*-win$bits.zip that unpacks"
+files=$(cd "$unpacked" && find . -type f | sort | tr '\n' ' ')
+[ "$files" = "./$name/Readme.txt ./$name/zenvrix-info.exe ./$name/zenvrix.exe " ] || fail "$archive holds $files"
 folder="Z:$(printf '%s' "$unpacked/$name" | tr / '\\')"
 ZENVRIX_RELEASE_DIR="$folder" "$wine" ./release_test.exe || fail "the unpacked programs' version"
 
@@ -44,13 +35,9 @@ cd "$unpacked" || exit 1
 program=$!
 main=$(find_window "^Zenvrix - $bits bit ver.$") || fail "the unpacked zenvrix.exe did not start"
 sleep 1
-xdotool windowfocus "$main"
-xdotool key alt+i Down Return
+xdotool windowfocus "$main" key alt+i Down Return
 notepad=$(find_window "^Readme.txt - Notepad$") || fail "View Readme.txt opened no Readme.txt in Notepad"
 # Notepad's command line names the file it opened.
 opened=$(tr '\0' ' ' < "/proc/$(xdotool getwindowpid "$notepad")/cmdline")
-case "$opened" in
-  *"$folder\\Readme.txt"*) ;;
-  *) fail "Notepad opened $opened, not $folder\\Readme.txt" ;;
-esac
+[[ "$opened" == *"$folder\\Readme.txt"* ]] || fail "Notepad opened $opened, not $folder\\Readme.txt"
 echo "1 passed, 0 failed"
