@@ -38,7 +38,7 @@ void EscapeKey(bool down)
     INPUT input = {INPUT_KEYBOARD};
     input.ki = {VK_ESCAPE, 0, (DWORD)(down ? 0 : KEYEVENTF_KEYUP)};
     SendInput(1, &input, sizeof input);
-    for (int i = 0; i < 100 && (GetAsyncKeyState(VK_ESCAPE) < 0) != down; i++)
+    for (int i = 0; i < 1000 && (GetAsyncKeyState(VK_ESCAPE) < 0) != down; i++) /* up to 5 s under load */
         Sleep(5);
 }
 
