@@ -30,15 +30,20 @@ void Fill(const std::vector<FontRecord> &records)
         ASSERT_EQ(1, AppendFontRecord(&record.logFont, &record.textMetrics, TRUETYPE_FONTTYPE, (LPARAM)&record));
 }
 
+Names Records(const FontList &list)
+{
+    Names files;
+    for (int i = 0; i < list.count; i++)
+        files.push_back(list.records[i]->fileName);
+    return files;
+}
+
 Names Shown(int italic, int bold, int allStyles)
 {
     settings.italic = italic, settings.bold = bold, settings.allStyles = allStyles;
     FreeFontList(&displayList);
     EXPECT_EQ(1, BuildDisplayList());
-    Names files;
-    for (int i = 0; i < displayList.count; i++)
-        files.push_back(displayList.records[i]->fileName);
-    return files;
+    return Records(displayList);
 }
 
 TEST_F(Catalogue, SortIsStableByteOrderWithAndWithoutMemory)
@@ -112,3 +117,32 @@ TEST_F(Catalogue, ThePKeyAndTheTrueTypeCommandRebuildTheList)
     EXPECT_GT((SendCommand(CMD_TRUETYPE_ONLY), displayList.count), all); /* Wine's bitmap fonts come in */
 }
 
+
+/* The arrays double when full (capacity 1, 2, 4, 8) and each record is one more heap
+ * call: a failing call shows the box once and keeps exactly the records made before. */
+TEST_F(Catalogue, NoMemoryWarnsOnceAndKeepsTheRecordsMadeBefore)
+{
+    std::vector<FontRecord> files;
+    for (const char *name : {"a", "b", "c", "d", "e", "f"})
+        files.push_back(File(name, REGULAR, name));
+    const Names all = Records((Fill(files), catalogue));
+    const struct { int made, failing; } appends[] = {{2, 0}, {2, 1}, {3, 0}}; /* the array full, the record */
+    for (const auto &a : appends) {
+        Fill(std::vector<FontRecord>(files.begin(), files.begin() + a.made));
+        ScriptExpect(Box("Not enough memory"));
+        SetFault(FAULT_HEAP, a.failing, 1);
+        EXPECT_EQ(0, AppendFontRecord(&files[5].logFont, &files[5].textMetrics, TRUETYPE_FONTTYPE, (LPARAM)&files[5]));
+        ClearFaults();
+        EXPECT_EQ(Names(all.begin(), all.begin() + a.made), Records(catalogue)) << a.made << " " << a.failing;
+    }
+    const int kept[] = {0, 0, 1, 1, 2, 2, 3, 4, 4, 5}; /* copies kept when call k fails */
+    Fill(files);
+    for (int failing = 0; failing < 10; failing++) {
+        FreeFontList(&displayList);
+        ScriptExpect(Box("Not enough memory"));
+        SetFault(FAULT_HEAP, failing, 1);
+        EXPECT_EQ(-1, BuildDisplayList()) << failing;
+        ClearFaults();
+        EXPECT_EQ(Names(all.begin(), all.begin() + kept[failing]), Records(displayList)) << failing;
+    }
+}

@@ -42,6 +42,7 @@ TEST_F(Scan, EscapeHeldEndsTheScanAfterTheFileBeingRead)
 {
     std::string folder = Folder();
     EscapeKey(true);
+    ASSERT_LT(GetAsyncKeyState(VK_ESCAPE), 0) << "Escape never went down";
     std::thread release([] { Sleep(500), EscapeKey(false); });
     DWORD start = GetTickCount();
     EXPECT_EQ(1u, Read(folder, 1).size());

@@ -35,7 +35,6 @@ protected:
 int StartZenvrix(void);
 void StopZenvrix(void);
 void PumpMessages(int rounds = 1); /* what is queued; each further round 10 ms later */
-void Settle(void);                /* pumps messages for a while: real input arrives */
 void EscapeKey(bool down);        /* on the display and in Wine; waits for the key state */
 /* Real mouse input at a point of a window's client area, the events in a row. */
 void Mouse(HWND window, int x, int y, std::initializer_list<DWORD> events, DWORD data = 0);
@@ -75,12 +74,11 @@ struct Capture { /* a window's pixels, 0xRRGGBB, rows from the top */
 Capture CaptureWindow(HWND window);
 int Differences(const Capture &a, const Capture &b);
 
-std::string BinaryDir(void);                  /* Windows path, ending in '\' */
 std::string TempDir(const std::string &name); /* testdata\name\, fresh and empty */
+std::string FontsFolder(void);                /* the prefix's Windows\Fonts\ */
 std::string Font(const std::string &relative); /* under /usr/share/fonts/truetype */
 std::string ReadFile(const std::string &path);
 void WriteFile(const std::string &path, const std::string &bytes);
-std::string UnixPath(std::string windowsPath);
 /* A copy in testdata\prefix\ of a DejaVu font renamed `prefix` (6 letters). */
 void RenamedFont(const std::string &dejaVuFile, const std::string &prefix);
 /* Takes back what installing or drawing may have left of the fonts named `prefix`. */

@@ -6,12 +6,6 @@
 
 const char kPrefix[] = "ZvInst";
 
-std::string FontsFolder(void)
-{
-    char windows[MAX_PATH];
-    return std::string(windows, GetWindowsDirectoryA(windows, sizeof windows)) + "\\Fonts\\";
-}
-
 std::string Value(const char *keyPath, const std::string &name)
 {
     char data[400] = "";

@@ -5,11 +5,6 @@
 
 typedef Program Scroll;
 
-void Step(int code, int position = 0)
-{
-    SendMessageA(mainWindow, WM_VSCROLL, MAKEWPARAM(code, position), 0);
-}
-
 void ExpectSameAsFullRedraw(const std::string &what)
 {
     Capture stepped = CaptureWindow(clientWindow);
@@ -30,7 +25,7 @@ TEST_F(Scroll, EveryStepDrawsWhatAFullRedrawDraws)
         {SB_LINEUP, 0, 0}, {SB_THUMBTRACK, last - 1, last - 1}, {SB_LINEDOWN, 0, last}, {SB_LINEDOWN, 0, last},
         {SB_THUMBTRACK, last - 2, last - 2}, {SB_PAGEDOWN, 0, last}, {SB_ENDSCROLL, 0, last}};
     for (const auto &step : steps) {
-        Step(step.code, step.position);
+        SendMessageA(mainWindow, WM_VSCROLL, MAKEWPARAM(step.code, step.position), 0);
         EXPECT_EQ(step.topRow, shell.topRow) << step.code;
         ExpectSameAsFullRedraw("code " + std::to_string(step.code));
     }

@@ -7,10 +7,9 @@ set -u
 fail() { echo "FAIL: $*"; import -window root failures-user_session.png; xdotool key alt+F4; exit 1; }
 wait_for() { # wait_for yes|no TITLE: until a window of that title is there, or gone
   for _ in $(seq 150); do
-    if xdotool search --name "$2" >/dev/null 2>&1; then [ "$1" = yes ] && return 0; else [ "$1" = no ] && return 0; fi
-    sleep 0.1
-  done
-  return 1
+    xdotool search --name "$2" >/dev/null 2>&1 && found=yes || found=no
+    [ "$found" = "$1" ] && return 0 || sleep 0.1
+  done; return 1
 }
 "${WINE:-wine}" ./zenvrix.exe &
 program=$!
@@ -23,7 +22,7 @@ wait_for yes "^Info$" || fail "Escape closed the Info dialog"
 xdotool key Return
 wait_for no "^Info$" || fail "Enter did not close the Info dialog"
 xdotool windowfocus "$(xdotool search --name '^Zenvrix - ' | head -1)" key alt+f x
-for _ in $(seq 100); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
+for _ in $(seq 100); do kill -0 "$program" 2>/dev/null && sleep 0.1 || break; done
 kill -0 "$program" 2>/dev/null && fail "File > Exit did not end the program"
 wait "$program"; [ $? = 1 ] || fail "exit code other than 1"
 echo "1 passed, 0 failed"
