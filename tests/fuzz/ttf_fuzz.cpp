@@ -1,11 +1,7 @@
-/* ttf_fuzz.cpp - libFuzzer target: the whole read of one font file image, as a
- * .ttf scan reads it and as the "All fonts" scan reads it (every face of a
- * collection).
- *
- * The input is read once with every byte present and once on demand into a block
- * of stale bytes, as the program reads files; under AddressSanitizer no read may
- * leave the image, and both reads must give the same result for every face.  Built natively with
- * clang (cmake/native.cmake); run by scripts/fuzz.sh. */
+/* ttf_fuzz.cpp - libFuzzer target: every face of one font file or collection, read
+ * whole and on demand into a block of stale bytes as the scans read files.  No read
+ * may leave the image (AddressSanitizer) and both reads must agree.  Built natively
+ * with clang (cmake/native.cmake); run by scripts/fuzz.sh. */
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
@@ -18,22 +14,18 @@
 static int Latin1(void *, const uint16_t *units, int count, char *out, int outSize)
 {
     int n = 0;
-    for (int i = 0; i < count && n < outSize; i++)
-        out[n++] = units[i] < 256 ? (char)units[i] : '?';
+    for (; n < count && n < outSize; n++)
+        out[n] = units[n] < 256 ? (char)units[n] : '?';
     return n;
 }
 
-struct Source {
-    const uint8_t *data;
-    size_t size;
-    std::vector<std::pair<uint32_t, uint32_t>> written;
-};
+struct Source { const uint8_t *data; size_t size; std::vector<std::pair<uint32_t, uint32_t>> written; };
 
 static long ReadFromInput(void *context, uint32_t pos, unsigned char *dest, uint32_t count)
 {
     Source *source = (Source *)context;
     if (pos > source->size || count > source->size - pos)
-        abort();                 /* the core asked for bytes outside the image */
+        abort(); /* the core asked for bytes outside the image */
     memcpy(dest, source->data + pos, count);
     source->written.push_back(std::make_pair(pos, count));
     return (long)count;
@@ -43,42 +35,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size > 8u * 1024 * 1024)
         return 0;
-    /* libFuzzer hands over an exact-size copy: a read past its end is reported.
-     * Reading whole writes nothing into the bytes.  Stale bytes: whatever was
-     * loaded for an earlier input is set back to 0xA5. */
-    TtfPlatform platform = {0x409, Latin1, NULL};
-    SfntImage image;
-    SfntImageWhole(&image, (unsigned char *)data, (uint32_t)size);
-    static std::vector<unsigned char> stale;
+    static std::vector<unsigned char> stale; /* bytes loaded for an earlier input are set back to 0xA5 */
     if (stale.size() < size + 1)
         stale.resize(size + 1, 0xA5);
+    TtfPlatform platform = {0x409, Latin1, NULL};
     Source source = {data, size, {}};
-    SfntImage demand;
-    SfntImageOnDemand(&demand, stale.data(), (uint32_t)size, ReadFromInput, &source,
-                      1 + size % 5000);
-
-    TtfFontInfo a, b;
-    if (ReadSfntFont(&image, &platform, &a) != ReadSfntFont(&demand, &platform, &b) ||
-        memcmp(&a, &b, sizeof a) != 0)
-        abort();                 /* reading on demand differs from reading whole */
-    int collection = 0, collectionB = 0;
-    int faces = SfntFaceCount(&image, SFNT_KINDS_ALL, &collection);
-    if (faces != SfntFaceCount(&demand, SFNT_KINDS_ALL, &collectionB) ||
-        collection != collectionB || faces < 0 || faces > kSfntFaceLimit)
+    SfntImage whole, demand; /* libFuzzer's copy is exact-size: a read past its end is reported */
+    SfntImageWhole(&whole, (unsigned char *)data, (uint32_t)size);
+    SfntImageOnDemand(&demand, stale.data(), (uint32_t)size, ReadFromInput, &source, 1 + size % 5000);
+    int collection = 0, collectionB = 0, faces = SfntFaceCount(&whole, SFNT_KINDS_ALL, &collection);
+    if (faces != SfntFaceCount(&demand, SFNT_KINDS_ALL, &collectionB) || collection != collectionB || faces < 0 ||
+        faces > kSfntFaceLimit)
         abort();
-    /* A forged count is cut to what the file holds; a few hundred faces are
-     * enough to read. */
-    for (int face = 0; face < faces && face < 256; face++) {
+    for (int face = 0; face < faces && face < 256; face++) { /* a forged count is cut to what the file holds */
         uint32_t da = 0, db = 0;
-        if (SfntFaceDirectory(&image, face, &da) != SfntFaceDirectory(&demand, face, &db) ||
-            da != db)
-            abort();
-        TtfResult ra = ReadSfntFace(&image, da, SFNT_KINDS_ALL, &platform, &a);
-        TtfResult rb = ReadSfntFace(&demand, db, SFNT_KINDS_ALL, &platform, &b);
-        if (ra != rb || memcmp(&a, &b, sizeof a) != 0)
-            abort();
+        TtfFontInfo a, b;
+        if (SfntFaceDirectory(&whole, face, &da) != SfntFaceDirectory(&demand, face, &db) || da != db ||
+            ReadSfntFace(&whole, da, SFNT_KINDS_ALL, &platform, &a) !=
+                ReadSfntFace(&demand, db, SFNT_KINDS_ALL, &platform, &b) ||
+            memcmp(&a, &b, sizeof a) != 0)
+            abort(); /* reading on demand differs from reading whole */
     }
-    for (size_t i = 0; i < source.written.size(); i++)
-        memset(stale.data() + source.written[i].first, 0xA5, source.written[i].second);
+    for (const auto &range : source.written)
+        memset(stale.data() + range.first, 0xA5, range.second);
     return 0;
 }

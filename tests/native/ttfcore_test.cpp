@@ -1,6 +1,7 @@
-/* ttfcore_test.cpp - the TrueType core on real fonts, patched for what none has: the
- * directory search, names, OS/2, reading on demand, and a sweep of truncations and
- * byte changes (bytes past a cut poisoned under ASan); natively and under Wine. */
+/* ttfcore_test.cpp - the font reading core on real fonts and collections, patched for
+ * what none has: the directory search, names, OS/2, collection headers, reading on
+ * demand, and sweeps of truncations and byte changes (natively, ASan reports any read
+ * past a cut); natively and under Wine. */
 #include <gtest/gtest.h>
 
 #include <stdio.h>
@@ -8,16 +9,11 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iterator>
-#include <string>
-#include <vector>
 
 #include "catalogue/ttfcore.h"
+#include "tests/collection.h"
 
-#ifndef __has_feature
-#define __has_feature(x) 0
-#endif
-#if __has_feature(address_sanitizer)
+#if __has_include(<sanitizer/asan_interface.h>) /* its macros do nothing without ASan */
 #include <sanitizer/asan_interface.h>
 #else
 #define ASAN_POISON_MEMORY_REGION(p, n) ((void)(p), (void)(n))
@@ -27,11 +23,12 @@
 namespace {
 
 typedef std::vector<uint8_t> Bytes;
+using ::Put32; /* the collection builder's, for text */
 
-Bytes FontFile(const std::string &relative) /* under Wine, on the drive of the build folder: Z: */
+template <class Block = Bytes> Block FontFile(const std::string &relative) /* under Wine, on drive Z: */
 {
     std::ifstream in("/usr/share/fonts/truetype/" + relative, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return Block(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 unsigned U16(const Bytes &b, size_t at) { return b[at] << 8 | b[at + 1]; }
@@ -56,6 +53,8 @@ int Latin1(void *, const uint16_t *units, int count, char *out, int size)
             out[n++] = units[i] < 256 ? (char)units[i] : k == 2 ? (char)0x82 : (char)(units[i] & 0x7F);
     return n;
 }
+
+const TtfPlatform kEnglish = {0x409, Latin1, NULL};
 
 TtfResult Read(const Bytes &bytes, TtfFontInfo *info, uint32_t lcid = 0x409)
 {
@@ -173,6 +172,62 @@ TEST(Names, TheBestRankedRecordIsTakenAndCutToItsMember)
     EXPECT_EQ(TTF_NO_NAME_TABLE, Read(bytes, &info));
 }
 
+/* "ttcf:" for a collection, then each face's full name ("-": no record, "*" after
+ * it: PostScript outlines), read from the first `length` bytes. */
+std::string Faces(const std::string &file, int kinds, size_t length = (size_t)-1)
+{
+    Bytes cut(file.begin(), file.begin() + std::min(length, file.size())); /* an exact-size heap block */
+    SfntImage image;
+    SfntImageWhole(&image, cut.empty() ? NULL : cut.data(), (uint32_t)cut.size());
+    int collection = 0, count = SfntFaceCount(&image, kinds, &collection);
+    std::string names = collection ? "ttcf:" : "";
+    for (int face = 0; face < count; face++) {
+        uint32_t at = 0;
+        TtfFontInfo info;
+        bool read = SfntFaceDirectory(&image, face, &at) && ReadSfntFace(&image, at, kinds, &kEnglish, &info) == TTF_OK;
+        names += std::string(face > 0 ? "|" : "") + (read ? info.fullName : "-") + (read && info.postScriptOutlines ? "*" : "");
+    }
+    return names;
+}
+
+/* Which kinds a read takes, one face per directory; counts, offsets and versions of
+ * a collection that the file cannot hold (a count is cut to the entries held and to
+ * the limit); cut after every byte of the header and directories, then every 97
+ * bytes, each face gives its own record (names outside the cut passed over: "*") or none. */
+TEST(Collections, KindsFacesAndWhatTheFileCannotHold)
+{
+    const std::string urw = "../opentype/urw-base35/", zenHei = FontFile<std::string>("wqy/wqy-zenhei.ttc");
+    const std::string otf = FontFile<std::string>(urw + "NimbusSans-Bold.otf");
+    const std::string pair = Collect({FontFile<std::string>(urw + "D050000L.otf"), FontFile<std::string>(urw + "StandardSymbolsPS.otf")}, 2);
+    const struct { const std::string &file; int kinds; size_t at; uint32_t value, size; std::string faces; } cases[] = {
+        {zenHei, SFNT_KINDS_ALL, 0, 0, 0, "ttcf:WenQuanYi Zen Hei|WenQuanYi Zen Hei Mono|WenQuanYi Zen Hei Sharp"},
+        {zenHei, SFNT_KIND_TRUETYPE, 0, 0, 0, "ttcf:"}, /* a .ttf scan reads no collection */
+        {otf, SFNT_KINDS_ALL, 0, 0, 0, "NimbusSans-Bold*"},
+        {otf, SFNT_KIND_TRUETYPE, 0, 0, 0, "-"},        /* nor an OTTO file */
+        {pair, SFNT_KINDS_ALL, 8, 0, 0, "ttcf:"},
+        {pair, SFNT_KINDS_ALL, 8, 3, 0, "ttcf:D050000L*|Standard Symbols PS*|-"}, /* the third entry is no directory */
+        {pair, SFNT_KINDS_ALL, 8, 8, 40, "ttcf:-|-|-|-|-|-|-"}, /* 7 entries held */
+        {pair, SFNT_KINDS_ALL, 12, 0xFFFFFFF0u, 0, "ttcf:-|Standard Symbols PS*"},
+        {pair, SFNT_KINDS_ALL, 16, (uint32_t)pair.size() - 4, 0, "ttcf:D050000L*|-"},
+        {pair, SFNT_KINDS_ALL, 4, 0x00030000u, 0, "ttcf:"}, /* unknown version */
+        {pair, SFNT_KINDS_ALL, 4, 0x00010000u, 0, "ttcf:D050000L*|Standard Symbols PS*"},
+    };
+    for (const auto &c : cases) {
+        std::string file = c.file;
+        Put32(file, c.at, c.at != 0 ? c.value : Get32(file, 0)); /* at 0: the same bytes again */
+        EXPECT_EQ(c.faces, Faces(file, c.kinds, c.size ? c.size : file.size())) << c.faces;
+    }
+    std::string huge = pair, faces = (Put32(huge, 8, 0xFFFFFFFFu), Faces(huge, SFNT_KINDS_ALL));
+    EXPECT_EQ(std::min<size_t>((huge.size() - 12) / 4, kSfntFaceLimit), std::count(faces.begin(), faces.end(), '|') + 1u);
+    const std::string names[] = {"D050000L*", "Standard Symbols PS*"};
+    for (size_t length = 0; length < pair.size(); length += length < 600 ? 1 : 97) {
+        std::string faces = Faces(pair, SFNT_KINDS_ALL, length), token;
+        std::istringstream in(faces.substr(faces.find(':') + 1));
+        for (int face = 0; std::getline(in, token, '|'); face++)
+            ASSERT_TRUE(face < 2 && (token == "-" || token == "*" || token == names[face])) << length << " " << faces;
+    }
+}
+
 struct Source { const Bytes *bytes; uint32_t limit; int failAfter; std::vector<std::pair<uint32_t, uint32_t>> written; };
 
 long ReadFromSource(void *context, uint32_t pos, unsigned char *dest, uint32_t count)
@@ -186,27 +241,22 @@ long ReadFromSource(void *context, uint32_t pos, unsigned char *dest, uint32_t c
     return (long)n;
 }
 
-/* A font read whole from a block whose bytes past the length are poisoned, and on
- * demand into a block of stale bytes: "" when both agree. */
-std::string Compare(const Bytes &file, std::vector<unsigned char> &whole, std::vector<unsigned char> &stale,
-                    size_t length, uint32_t chunk)
+/* A font read whole from `file` with its bytes past `length` poisoned, and on
+ * demand into a block of stale bytes: true when both agree. */
+bool Agree(Bytes &file, Bytes &stale, size_t length, uint32_t chunk)
 {
-    ASAN_POISON_MEMORY_REGION(whole.data() + length, whole.size() - length);
-    TtfPlatform platform = {0x409, Latin1, NULL};
+    ASAN_POISON_MEMORY_REGION(file.data() + length, file.size() - length);
     SfntImage image;
-    SfntImageWhole(&image, whole.data(), (uint32_t)length);
     TtfFontInfo a, b;
-    TtfResult ra = ReadSfntFont(&image, &platform, &a);
+    SfntImageWhole(&image, file.data(), (uint32_t)length);
+    TtfResult ra = ReadSfntFont(&image, &kEnglish, &a);
     Source source = {&file, (uint32_t)length, -1, {}};
     SfntImageOnDemand(&image, stale.data(), (uint32_t)length, ReadFromSource, &source, chunk);
-    TtfResult rb = ReadSfntFont(&image, &platform, &b);
+    bool same = ReadSfntFont(&image, &kEnglish, &b) == ra && memcmp(&a, &b, sizeof a) == 0;
     for (const auto &range : source.written)
         memset(stale.data() + range.first, 0xA5, range.second);
-    ASAN_UNPOISON_MEMORY_REGION(whole.data(), whole.size());
-    if (ra == rb && memcmp(&a, &b, sizeof a) == 0)
-        return "";
-    return "length " + std::to_string(length) + ": " + std::to_string(ra) + " '" + a.faceName + "' whole, " +
-           std::to_string(rb) + " '" + b.faceName + "' on demand";
+    ASAN_UNPOISON_MEMORY_REGION(file.data(), file.size());
+    return same;
 }
 
 TEST(RealFonts, SweepOfTruncationsAndByteChangesNeverLeavesTheImage)
@@ -215,27 +265,27 @@ TEST(RealFonts, SweepOfTruncationsAndByteChangesNeverLeavesTheImage)
                                  "liberation/LiberationSans-Regular.ttf", "freefont/FreeMono.ttf",
                                  "noto/NotoSansArabic-Regular.ttf", "crosextra/Carlito-Regular.ttf",
                                  "open-sans/OpenSans-Regular.ttf", "roboto/unhinted/RobotoTTF/Roboto-Regular.ttf"}) {
-        Bytes file = FontFile(relative);
+        Bytes file = FontFile(relative), stale(file.size() + 1, 0xA5);
         ASSERT_GT(file.size(), 4096u) << relative;
-        std::vector<unsigned char> whole(file.begin(), file.end()), stale(file.size() + 1, 0xA5);
-        whole.push_back(0);
-        size_t name = Table(file, "name"), os2 = Table(file, "OS/2");
+        size_t name = Table(file, "name"), os2 = Table(file, "OS/2"), size = file.size();
         std::string failure;
         /* every truncation of the first 4 KB, the name table and OS/2 */
         const size_t cuts[][2] = {{0, 4096}, {name, name + U16(file, Record(file, "name") + 14)}, {os2, os2 + 78}};
-        for (const auto &span : cuts)
-            for (size_t length = span[0]; length <= span[1] && failure.empty(); length++)
-                failure = Compare(file, whole, stale, length, length % 2 ? 64 : 16384);
         /* single-byte changes of the directory, the name records and OS/2 */
         const size_t changes[][2] = {{0, 12 + 16 * (size_t)U16(file, 4)},
                                      {name, name + 6 + 12 * (size_t)U16(file, name + 2)}, {os2, os2 + 78}};
+        file.push_back(0); /* one byte to poison past the whole file */
+        for (const auto &span : cuts)
+            for (size_t length = span[0]; length <= span[1] && failure.empty(); length++)
+                if (!Agree(file, stale, length, length % 2 ? 64 : 16384))
+                    failure = "cut at " + std::to_string(length);
         for (const auto &span : changes)
             for (size_t p = span[0]; p < span[1] && failure.empty(); p++) {
                 uint8_t original = file[p];
                 for (uint8_t value : {(uint8_t)0, (uint8_t)0xFF, (uint8_t)(original ^ 0x80)})
-                    if (failure.empty() && !(failure = Compare((file[p] = whole[p] = value, file), whole, stale, file.size(), 16384)).empty())
-                        failure = "byte " + std::to_string(p) + "=" + std::to_string(value) + ", " + failure;
-                file[p] = whole[p] = original;
+                    if (failure.empty() && !Agree((file[p] = value, file), stale, size, 16384))
+                        failure = "byte " + std::to_string(p) + "=" + std::to_string(value);
+                file[p] = original;
             }
         EXPECT_EQ("", failure) << relative;
     }
@@ -243,18 +293,16 @@ TEST(RealFonts, SweepOfTruncationsAndByteChangesNeverLeavesTheImage)
 
 TEST(OnDemand, ATinyPartOfALargeFontIsReadAndAFailingOrShortReadMakesItUnreadable)
 {
-    Bytes file = FontFile("noto/NotoSansMath-Regular.ttf");
-    std::vector<unsigned char> buffer(file.size());
-    TtfPlatform platform = {0x409, Latin1, NULL};
+    Bytes file = FontFile("noto/NotoSansMath-Regular.ttf"), buffer(file.size());
     const struct { int failAfter; uint32_t missing, chunk; TtfResult result; } cases[] = {
         {-1, 0, 16384, TTF_OK}, {0, 0, 16384, TTF_UNREADABLE}, {1, 0, 16384, TTF_UNREADABLE},
         {-1, 40, 1u << 30, TTF_UNREADABLE}}; /* the file ends before its size says */
     for (const auto &c : cases) {
         Source source = {&file, (uint32_t)file.size() - c.missing, c.failAfter, {}};
         SfntImage image;
-        SfntImageOnDemand(&image, buffer.data(), (uint32_t)file.size(), ReadFromSource, &source, c.chunk);
         TtfFontInfo info;
-        EXPECT_EQ(c.result, ReadSfntFont(&image, &platform, &info)) << c.failAfter << " " << c.missing;
+        SfntImageOnDemand(&image, buffer.data(), (uint32_t)file.size(), ReadFromSource, &source, c.chunk);
+        EXPECT_EQ(c.result, ReadSfntFont(&image, &kEnglish, &info)) << c.failAfter << " " << c.missing;
         EXPECT_STREQ(c.result == TTF_OK ? "Noto Sans Math" : "", info.faceName);
         EXPECT_TRUE(c.result != TTF_OK || (image.reads <= 3 && image.bytesRead < 64 * 1024 && file.size() > 300000));
     }
