@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "render/layout.h"
 
@@ -29,40 +30,39 @@ PageLayout Compute(const LayoutInputs &in) /* the same whatever the struct held 
     return layout;
 }
 
-struct Expected { const char *name; double value, actual; };
-#define FIELD(name, value) Expected{#name, (double)(value), (double)L.name}
-void ExpectLayout(std::initializer_list<Expected> fields, const std::string &what = "")
+/* One field of the layout and the exact value it must hold. */
+struct Expected { const char *name; double value, (*actual)(const PageLayout &); };
+#define FIELD(name, value) Expected{#name, (double)(value), [](const PageLayout &L) { return (double)L.name; }}
+void ExpectLayout(const LayoutInputs &in, const std::vector<Expected> &fields, const std::string &what = "")
 {
+    PageLayout L = Compute(in);
     for (const Expected &field : fields)
-        EXPECT_EQ(field.value, field.actual) << field.name << " " << what;
+        EXPECT_EQ(field.value, field.actual(L)) << field.name << " " << what;
 }
 
 TEST(Layout, ScreenDefaultsPrintedSheetAndPreview)
 {
-    PageLayout L = Compute(Inputs());
-    ExpectLayout({FIELD(valid, 1), FIELD(charsPerLine, 18), FIELD(linesPerCell, 2), FIELD(lineHeight, 22.666666f),
-                  FIELD(cellHeight, 45.333332f), FIELD(cellWidth, 266.66666f), FIELD(labelOffset, 12),
-                  FIELD(cellTopOffset, 7), FIELD(labelFontHeight, -9), FIELD(sampleFontHeight, -20),
-                  FIELD(visibleRows, 13), FIELD(rowsPerPage, 10), FIELD(originX, 2), FIELD(originY, 0),
-                  FIELD(gridWidth, 800), FIELD(scaledDpiY, 96), FIELD(sheetWidth, 800), FIELD(sheetMarginLeft, 38),
-                  FIELD(sheetMarginTop, 19), FIELD(sheetUsableWidth, 723), FIELD(sheetUsableHeight, 484),
-                  FIELD(sheetRowsPerPage, 10)}, "screen");
-    L = Compute(Inputs(1, 100));
-    ExpectLayout({FIELD(valid, 1), FIELD(originX, 240), FIELD(originY, 120), FIELD(gridWidth, 4480),
-                  FIELD(sampleFontHeight, -125), FIELD(labelFontHeight, -58), FIELD(cellHeight, 283.33334f),
-                  FIELD(charsPerLine, 16), FIELD(rowsPerPage, 22), FIELD(areaWidth, 4960), FIELD(areaHeight, 7016),
-                  FIELD(scaledDpiY, 600), FIELD(sheetRowsPerPage, 22), FIELD(pageCount, 2), FIELD(lastPageFill, 54),
-                  FIELD(viewHeight, 484)}, "printed");
-    L = Compute(Inputs(2, 100));
-    ExpectLayout({FIELD(valid, 1), FIELD(scaleX, 0.16129032f), FIELD(scaleY, 0.16129032f), FIELD(originX, 38),
-                  FIELD(gridWidth, 722), FIELD(sampleFontHeight, -20), FIELD(cellHeight, 45.698925f),
-                  FIELD(visibleRows, 12), FIELD(sheetRowsPerPage, 22), FIELD(pageCount, 2), FIELD(lastPageFill, 54)},
-                 "preview");
-    LayoutInputs in = Inputs(2); /* 300 x 600 dpi: the preview corrects the height */
-    in.pageWidth = 2480, in.dpiX = 300;
-    L = Compute(in);
-    ExpectLayout({FIELD(scaleX, (float)(800.0 / 2480)), FIELD(scaleY, (float)(800.0 / 2480 / 2)),
-                  FIELD(sampleFontHeight, -20)}, "unequal resolutions");
+    LayoutInputs unequal = Inputs(2); /* 300 x 600 dpi: the preview corrects the height */
+    unequal.pageWidth = 2480, unequal.dpiX = 300;
+    const struct { const char *what; LayoutInputs in; std::vector<Expected> fields; } cases[] = {
+        {"screen", Inputs(), {FIELD(valid, 1), FIELD(charsPerLine, 18), FIELD(linesPerCell, 2), FIELD(lineHeight, 22.666666f),
+            FIELD(cellHeight, 45.333332f), FIELD(cellWidth, 266.66666f), FIELD(labelOffset, 12), FIELD(cellTopOffset, 7),
+            FIELD(labelFontHeight, -9), FIELD(sampleFontHeight, -20), FIELD(visibleRows, 13), FIELD(rowsPerPage, 10),
+            FIELD(originX, 2), FIELD(originY, 0), FIELD(gridWidth, 800), FIELD(scaledDpiY, 96), FIELD(sheetWidth, 800),
+            FIELD(sheetMarginLeft, 38), FIELD(sheetMarginTop, 19), FIELD(sheetUsableWidth, 723),
+            FIELD(sheetUsableHeight, 484), FIELD(sheetRowsPerPage, 10)}},
+        {"printed", Inputs(1, 100), {FIELD(valid, 1), FIELD(originX, 240), FIELD(originY, 120), FIELD(gridWidth, 4480),
+            FIELD(sampleFontHeight, -125), FIELD(labelFontHeight, -58), FIELD(cellHeight, 283.33334f),
+            FIELD(charsPerLine, 16), FIELD(rowsPerPage, 22), FIELD(areaWidth, 4960), FIELD(areaHeight, 7016),
+            FIELD(scaledDpiY, 600), FIELD(sheetRowsPerPage, 22), FIELD(pageCount, 2), FIELD(lastPageFill, 54),
+            FIELD(viewHeight, 484)}},
+        {"preview", Inputs(2, 100), {FIELD(valid, 1), FIELD(scaleX, 0.16129032f), FIELD(scaleY, 0.16129032f),
+            FIELD(originX, 38), FIELD(gridWidth, 722), FIELD(sampleFontHeight, -20), FIELD(cellHeight, 45.698925f),
+            FIELD(visibleRows, 12), FIELD(sheetRowsPerPage, 22), FIELD(pageCount, 2), FIELD(lastPageFill, 54)}},
+        {"unequal resolutions", unequal, {FIELD(scaleX, (float)(800.0 / 2480)), FIELD(scaleY, (float)(800.0 / 2480 / 2)),
+            FIELD(sampleFontHeight, -20)}}};
+    for (const auto &c : cases)
+        ExpectLayout(c.in, c.fields, c.what);
 }
 
 TEST(Layout, PagesCountRowsAndTheLastSheetsFill)
@@ -74,9 +74,8 @@ TEST(Layout, PagesCountRowsAndTheLastSheetsFill)
     for (auto c : cases) {
         LayoutInputs in = Inputs(0, c.fonts);
         in.marginTop = c.margins > 0 ? in.marginBottom = c.margins : in.marginTop;
-        PageLayout L = Compute(in);
-        ExpectLayout({FIELD(sheetRowsPerPage, c.perSheet), FIELD(rowsPerPage, c.perSheet), FIELD(totalRows, c.rows),
-                      FIELD(pageCount, c.pages), FIELD(lastPageFill, c.fill)}, std::to_string(c.fonts));
+        ExpectLayout(in, {FIELD(sheetRowsPerPage, c.perSheet), FIELD(rowsPerPage, c.perSheet), FIELD(totalRows, c.rows),
+                          FIELD(pageCount, c.pages), FIELD(lastPageFill, c.fill)}, std::to_string(c.fonts));
     }
 }
 
@@ -90,9 +89,8 @@ TEST(Layout, TextLinesFollowLineFeedsOrTheCharactersPerLine)
     for (const auto &c : cases) {
         LayoutInputs in = Inputs(0, 0, c.text.c_str());
         in.clientWidth = c.width, in.columns = c.width == 30 ? 15 : 3;
-        PageLayout L = Compute(in);
-        ExpectLayout({FIELD(charsPerLine, c.chars), FIELD(multiLineText, c.multi), FIELD(linesPerCell, c.lines),
-                      FIELD(textLength, c.text.size())}, c.text);
+        ExpectLayout(in, {FIELD(charsPerLine, c.chars), FIELD(multiLineText, c.multi), FIELD(linesPerCell, c.lines),
+                          FIELD(textLength, c.text.size())}, c.text);
     }
 }
 
@@ -105,11 +103,10 @@ TEST(Layout, PointSizeAndLabelScaleSetFontsWrappingAndLabelPlace)
     for (auto c : cases) {
         LayoutInputs in = Inputs();
         in.pointSize = c.points, in.labelScale = c.scale;
-        PageLayout L = Compute(in);
-        ExpectLayout({FIELD(charsPerLine, c.chars), FIELD(sampleFontHeight, c.sample), FIELD(labelFontHeight, c.label)},
+        ExpectLayout(in, {FIELD(charsPerLine, c.chars), FIELD(sampleFontHeight, c.sample), FIELD(labelFontHeight, c.label)},
                      std::to_string(c.points));
         if (c.labelAt != 0)
-            ExpectLayout({FIELD(labelOffset, c.labelAt), FIELD(cellTopOffset, c.top)}, std::to_string(c.points));
+            ExpectLayout(in, {FIELD(labelOffset, c.labelAt), FIELD(cellTopOffset, c.top)}, std::to_string(c.points));
     }
     LayoutInputs in = Inputs(); /* label points 5 ... 11 */
     for (auto h : {std::make_pair(5, -6), {7, -8}, {8, -8}, {9, -9}, {15, -9}, {16, -10}, {22, -10}, {23, -12}, {31, -14}})
@@ -118,17 +115,18 @@ TEST(Layout, PointSizeAndLabelScaleSetFontsWrappingAndLabelPlace)
 
 TEST(Layout, NoWidthIsNoPreviewAndEveryMinimumHolds)
 {
-    LayoutInputs in = Inputs(2, 100);
-    PageLayout L = (in.clientWidth = 0, Compute(in));
-    ExpectLayout({FIELD(valid, 0), FIELD(visibleRows, 1), FIELD(sheetRowsPerPage, 22), FIELD(pageCount, 2)});
+    LayoutInputs in = Inputs(2, 100), tiny = Inputs(), huge = Inputs(1), hugePreview = Inputs(2), negative = Inputs();
+    in.clientWidth = 0;
+    ExpectLayout(in, {FIELD(valid, 0), FIELD(visibleRows, 1), FIELD(sheetRowsPerPage, 22), FIELD(pageCount, 2)});
     EXPECT_EQ(1, (in.preview = 0, Compute(in).valid)); /* a zero-wide window is still a screen layout */
-    LayoutInputs tiny = Inputs(), huge = Inputs(1), hugePreview = Inputs(2), negative = Inputs();
     tiny.clientWidth = tiny.clientHeight = 1, tiny.fontCount = 2000000000, negative.clientHeight = -5;
-    huge.marginLeft = huge.marginRight = huge.marginTop = huge.marginBottom = 4294967295.0f; /* the dialog's largest */
-    hugePreview.marginLeft = hugePreview.marginRight = hugePreview.marginTop = hugePreview.marginBottom = 4294967295.0f;
-    for (const LayoutInputs &c : {tiny, huge, hugePreview, negative})
-        EXPECT_TRUE((L = Compute(c), std::min({L.charsPerLine, L.rowsPerPage, L.visibleRows, L.sheetRowsPerPage}) >= 1 &&
-                     std::max(L.labelFontHeight, L.sampleFontHeight) <= -1 && L.lastPageFill >= 0 && L.lastPageFill <= 100));
+    for (LayoutInputs *c : {&huge, &hugePreview}) /* the dialog's largest margins */
+        c->marginLeft = c->marginRight = c->marginTop = c->marginBottom = 4294967295.0f;
+    for (const LayoutInputs &c : {tiny, huge, hugePreview, negative}) {
+        PageLayout L = Compute(c);
+        EXPECT_TRUE(std::min({L.charsPerLine, L.rowsPerPage, L.visibleRows, L.sheetRowsPerPage}) >= 1 &&
+                    std::max(L.labelFontHeight, L.sampleFontHeight) <= -1 && L.lastPageFill >= 0 && L.lastPageFill <= 100);
+    }
 }
 
 } // namespace
