@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-inline uint32_t Get32(const std::string &b, size_t at) { return (uint32_t)(uint8_t)b[at] << 24 | (uint8_t)b[at + 1] << 16 | (uint8_t)b[at + 2] << 8 | (uint8_t)b[at + 3]; }
-inline void Put32(std::string &b, size_t at, uint32_t v) { for (int i = 0; i < 4; i++) b[at + i] = (char)(v >> (24 - 8 * i)); }
+template <class Block> uint32_t Get32(const Block &b, size_t at) { return (uint32_t)(uint8_t)b[at] << 24 | (uint8_t)b[at + 1] << 16 | (uint8_t)b[at + 2] << 8 | (uint8_t)b[at + 3]; }
+template <class Block> void Put32(Block &b, size_t at, uint32_t v) { for (int i = 0; i < 4; i++) b[at + i] = (char)(v >> (24 - 8 * i)); }
 
 /* The header (version 1 or 2), then each font, its table offsets moved by where it starts. */
 inline std::string Collect(const std::vector<std::string> &fonts, unsigned version)

@@ -9,14 +9,6 @@
 
 #include "catalogue/ttfcore.h"
 
-static int Latin1(void *, const uint16_t *units, int count, char *out, int outSize)
-{
-    int n = 0;
-    for (; n < count && n < outSize; n++)
-        out[n] = units[n] < 256 ? (char)units[n] : '?';
-    return n;
-}
-
 struct Source { const uint8_t *data; size_t size; };
 
 static long ReadFromInput(void *context, uint32_t pos, unsigned char *dest, uint32_t count)
@@ -33,7 +25,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size > 8u * 1024 * 1024)
         return 0;
     std::vector<unsigned char> stale(size + 1, 0xA5);
-    TtfPlatform platform = {0x409, Latin1, NULL};
+    TtfPlatform platform = {0x409, [](void *, const uint16_t *units, int count, char *out, int outSize) {
+        int n = 0;
+        for (; n < count && n < outSize; n++)
+            out[n] = units[n] < 256 ? (char)units[n] : '?'; /* Latin-1 */
+        return n;
+    }, NULL};
     Source source = {data, size};
     SfntImage whole, demand; /* libFuzzer's copy is exact-size: a read past its end is reported */
     SfntImageWhole(&whole, (unsigned char *)data, (uint32_t)size);

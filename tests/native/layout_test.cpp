@@ -45,12 +45,12 @@ TEST(Layout, ScreenDefaultsPrintedSheetAndPreview)
     LayoutInputs unequal = Inputs(2); /* 300 x 600 dpi: the preview corrects the height */
     unequal.pageWidth = 2480, unequal.dpiX = 300;
     const struct { const char *what; LayoutInputs in; std::vector<Expected> fields; } cases[] = {
-        {"screen", Inputs(), {FIELD(valid, 1), FIELD(charsPerLine, 18), FIELD(linesPerCell, 2), FIELD(lineHeight, 22.666666f),
-            FIELD(cellHeight, 45.333332f), FIELD(cellWidth, 266.66666f), FIELD(labelOffset, 12), FIELD(cellTopOffset, 7),
-            FIELD(labelFontHeight, -9), FIELD(sampleFontHeight, -20), FIELD(visibleRows, 13), FIELD(rowsPerPage, 10),
-            FIELD(originX, 2), FIELD(originY, 0), FIELD(gridWidth, 800), FIELD(scaledDpiY, 96), FIELD(sheetWidth, 800),
-            FIELD(sheetMarginLeft, 38), FIELD(sheetMarginTop, 19), FIELD(sheetUsableWidth, 723),
-            FIELD(sheetUsableHeight, 484), FIELD(sheetRowsPerPage, 10)}},
+        {"screen", Inputs(), {FIELD(valid, 1), FIELD(charsPerLine, 18), FIELD(linesPerCell, 2),
+            FIELD(lineHeight, 22.666666f), FIELD(cellHeight, 45.333332f), FIELD(cellWidth, 266.66666f),
+            FIELD(labelOffset, 12), FIELD(cellTopOffset, 7), FIELD(labelFontHeight, -9), FIELD(sampleFontHeight, -20),
+            FIELD(visibleRows, 13), FIELD(rowsPerPage, 10), FIELD(originX, 2), FIELD(originY, 0), FIELD(gridWidth, 800),
+            FIELD(scaledDpiY, 96), FIELD(sheetWidth, 800), FIELD(sheetMarginLeft, 38), FIELD(sheetMarginTop, 19),
+            FIELD(sheetUsableWidth, 723), FIELD(sheetUsableHeight, 484), FIELD(sheetRowsPerPage, 10)}},
         {"printed", Inputs(1, 100), {FIELD(valid, 1), FIELD(originX, 240), FIELD(originY, 120), FIELD(gridWidth, 4480),
             FIELD(sampleFontHeight, -125), FIELD(labelFontHeight, -58), FIELD(cellHeight, 283.33334f),
             FIELD(charsPerLine, 16), FIELD(rowsPerPage, 22), FIELD(areaWidth, 4960), FIELD(areaHeight, 7016),
