@@ -72,6 +72,8 @@ TEST_F(OpenType, EveryFaceOfEveryKindIsScannedDrawnPrintedAndInstalledAsItsOwn)
     std::string fonts = Print(Dialog("Print")).fonts;
     for (const char *name : {"ZvOtypSansMono ", "ZvOtypSerif ", "ZvOtypSans-Bold "})
         EXPECT_NE(std::string::npos, fonts.find(name)) << name << " is not in\n" << fonts;
+    for (const char *face : {"ZvOtyp Sans Mono", "ZvOtyp Serif", "ZvOtyp Sans"}) /* loaded for the job only */
+        EXPECT_FALSE(FamilyListed(face)) << face << " after printing";
 
     PostScriptFonts(folder);
     ScanFolder(folder);

@@ -69,19 +69,6 @@ TEST_F(Printing, EscapeAfterAPageAbortsTheWholeJob)
     EXPECT_EQ(0, printed.pages);
 }
 
-TEST_F(Printing, FolderFontsArePrintedInTheirOwnFacesLoadedForTheJobOnly)
-{
-    ForgetFonts("ZvPrnt");
-    std::string folder = TempDir("ZvPrnt");
-    RenamedFont("DejaVuSansMono.ttf", "ZvPrnt");
-    ScanFolder(folder);
-    ASSERT_EQ(1, displayList.count);
-    Printout printed = Print(Dialog("Print"));
-    EXPECT_EQ(1, printed.pages);
-    EXPECT_NE(std::string::npos, printed.fonts.find("ZvPrntSansMono")) << printed.fonts;
-    EXPECT_FALSE(FamilyListed("ZvPrnt Sans Mono"));
-}
-
 TEST_F(Printing, AKnownPrinterIsNotAskedAgainAndTheMarginsDialogShowsAndTakesEachMargin)
 {
     printerSetup.pageWidth = 1234;
