@@ -18,7 +18,6 @@ void PumpMessages(int rounds)
         for (MSG message; PeekMessageA(&message, NULL, 0, 0, PM_REMOVE) && message.message != WM_QUIT;)
             TranslateMessage(&message), DispatchMessageA(&message);
 }
-static void Settle(void) { PumpMessages(20); } /* real input arrives */
 
 void StopZenvrix(void)
 {
@@ -45,13 +44,13 @@ void EscapeKey(bool down)
 void Mouse(HWND window, int x, int y, std::initializer_list<DWORD> events, DWORD data)
 {
     POINT point = {x, y};
-    ClientToScreen(window, &point), SetCursorPos(point.x, point.y), Settle();
+    ClientToScreen(window, &point), SetCursorPos(point.x, point.y), PumpMessages(20); /* real input arrives */
     for (DWORD flags : events) {
         INPUT input = {INPUT_MOUSE};
         input.mi.dwFlags = flags, input.mi.mouseData = data;
         SendInput(1, &input, sizeof input);
     }
-    Settle();
+    PumpMessages(20);
 }
 
 void ShowCells(int count)
@@ -213,8 +212,6 @@ int Differences(const Capture &a, const Capture &b)
                                                               b.pixels.begin(), 0, std::plus<int>(), std::not_equal_to<unsigned>());
 }
 
-/* ---- files, fonts, Linux ---- */
-
 static std::string UnixPath(std::string path) /* Z:\a\b: /a/b */
 {
     return std::replace(path.begin(), path.end(), '\\', '/'), toupper(path[0]) == 'Z' && path[1] == ':' ? path.substr(2) : path;
@@ -309,4 +306,19 @@ int RunLinux(const std::string &command, std::string *output)
     for (const char *ending : {".sh", ".out", ".code"})
         DeleteFileA(WindowsPath(stem + ending).c_str());
     return result;
+}
+
+Printout Print(const DialogStep &dialog, int waitTenths)
+{
+    const std::string pdf = "\"$(dirname \"$CUPS_SERVER\")\"/pdf/*.pdf";
+    RunLinux("rm -f " + pdf);
+    ScriptExpect(dialog);
+    ScriptExpect(Box("Press AFTER all pages are printed", ""));
+    SendCommand(CMD_PRINT);
+    std::string out;
+    RunLinux("for i in $(seq " + std::to_string(waitTenths) + "); do tail -c 8 " + pdf +
+             " 2>/dev/null | grep -q EOF && break; sleep 0.1; done; f=$(ls " + pdf + ") && pdfinfo \"$f\" | "
+             "sed -n 's/^Pages: *//p' && pdffonts \"$f\" && printf '\\f' && pdftotext -layout \"$f\" -", &out);
+    size_t feed = out.find('\f');
+    return {atoi(out.c_str()), out.substr(0, feed), out.substr(std::min(out.size(), feed + 1))};
 }

@@ -85,5 +85,9 @@ void RenamedFont(const std::string &dejaVuFile, const std::string &prefix);
 void ForgetFonts(const std::string &prefix);
 bool FamilyListed(const std::string &family);
 int RunLinux(const std::string &command, std::string *output = NULL); /* exit code or -1 */
+/* Prints, the print dialog answered by `dialog`, and reads back (pdfinfo, pdffonts,
+ * pdftotext) the PDF arriving in the queue's emptied output folder. */
+struct Printout { int pages = 0; std::string fonts, text; };
+Printout Print(const DialogStep &dialog, int waitTenths = 300);
 
 #endif
