@@ -14,8 +14,7 @@ std::string Value(const char *keyPath, const std::string &name)
     return data;
 }
 
-/* What an installation can change: the Fonts folder, both font lists, the system's
- * font list. */
+/* What an installation can change: the Fonts folder, both font lists, the system's. */
 std::string SystemState(void)
 {
     std::string state;
