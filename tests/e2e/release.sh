@@ -24,8 +24,7 @@ files=$(cd "$unpacked" && find . -type f | sort | tr '\n' ' ')
 folder="Z:$(printf '%s' "$unpacked/$name" | tr / '\\')"
 ZENVRIX_RELEASE_DIR="$folder" "$wine" ./release_test.exe || fail "the unpacked programs' version"
 
-cd "$unpacked" || exit 1
-"$wine" "$name/zenvrix.exe" &
+(cd "$unpacked" && exec "$wine" "$name/zenvrix.exe") &
 program=$!
 main=$(find_window "^Zenvrix - $bits bit ver.$") || fail "the unpacked zenvrix.exe did not start"
 sleep 1
