@@ -46,11 +46,11 @@ Names Shown(int italic, int bold, int allStyles)
     return Records(displayList);
 }
 
-TEST_F(Catalogue, SortIsStableByteOrderWithAndWithoutMemory)
+TEST_F(Catalogue, SortIsStableByteOrderWithAndWithoutMemoryAndTheArraysGrowByDoubling)
 {
     std::mt19937 random(7);
     const char *const faces[] = {"a", "ab", "abc", "B", "b", "\xE9t\xE9", "Z", "a b", "DejaVu Sans Mono"};
-    for (int count : {2, 31, 33, 200, 700}) {
+    for (int count : {2, 31, 33, 200, 700, 5000}) {
         for (bool memory : {true, false}) {
             std::vector<FontRecord> records;
             for (int i = 0; i < count; i++)
@@ -58,7 +58,9 @@ TEST_F(Catalogue, SortIsStableByteOrderWithAndWithoutMemory)
             auto before = [](const FontRecord &a, const FontRecord &b) { return strcmp(a.logFont.lfFaceName, b.logFont.lfFaceName) < 0; };
             if (count == 700) /* long runs, one of them falling */
                 std::sort(records.rbegin() + 350, records.rend(), before);
+            ClearFaults();
             Fill(records);
+            EXPECT_LE(FaultCalls(FAULT_HEAP) - count, 20) << "one heap call per record and a few growths";
             std::stable_sort(records.begin(), records.end(), before); /* strcmp: unsigned bytes */
             SetFault(FAULT_HEAP, 0, memory ? 0 : -1);
             ASSERT_EQ(1, SortCatalogue());
@@ -67,6 +69,9 @@ TEST_F(Catalogue, SortIsStableByteOrderWithAndWithoutMemory)
                 ASSERT_STREQ(records[i].fileName, catalogue.records[i]->fileName) << count << " " << memory << " " << i;
         }
     }
+    ClearFaults();
+    EXPECT_EQ(Records(catalogue), Shown(0, 0, 1)); /* all 5,000 */
+    EXPECT_LE(FaultCalls(FAULT_HEAP) - 5000, 20) << "the DisplayList's growths";
 }
 
 TEST_F(Catalogue, FilterPartsMatchByModeAndCaseAgainstFullNamesOfFilesAndFacesOfInstalledFonts)
@@ -116,7 +121,6 @@ TEST_F(Catalogue, ThePKeyAndTheTrueTypeCommandRebuildTheList)
     EXPECT_EQ(all, (SendMessageA(mainWindow, WM_KEYDOWN, 'P', 0), displayList.count));
     EXPECT_GT((SendCommand(CMD_TRUETYPE_ONLY), displayList.count), all); /* Wine's bitmap fonts come in */
 }
-
 
 /* The arrays double when full (capacity 1, 2, 4, 8) and each record is one more heap
  * call: a failing call shows the box once and keeps exactly the records made before. */

@@ -18,7 +18,7 @@ std::vector<std::string> Read(const std::string &folder, int subfolders)
     return paths;
 }
 
-std::string Folder(void)
+TEST_F(Scan, OnlyTtfNamesAreReadSubfoldersWhenAskedEachCopyCountsAndEscapeHeldEndsTheScan)
 {
     std::string folder = TempDir("scan"), sans = ReadFile(Font("dejavu/DejaVuSans.ttf"));
     CreateDirectoryA((folder + "sub").c_str(), NULL);
@@ -26,21 +26,11 @@ std::string Folder(void)
     for (const char *name : {"a.ttf", "B.TTF", "c.ttfx", "d.txt", "ttf", "sub\\a.ttf", "sub\\deeper\\f.Ttf"})
         WriteFile(folder + name, sans);
     WriteFile(folder + "e.ttf", "no font");
-    return folder;
-}
-
-TEST_F(Scan, OnlyTtfNamesAreReadSubfoldersWhenAskedAndEachCopyCounts)
-{
-    std::string folder = Folder();
     EXPECT_EQ((std::vector<std::string>{"B.TTF", "a.ttf"}), Read(folder, 0));
     EXPECT_EQ((std::vector<std::string>{"B.TTF", "a.ttf", "sub\\a.ttf", "sub\\deeper\\f.Ttf"}), Read(folder, 1));
     EXPECT_EQ(4, displayList.count);
     EXPECT_EQ(0u, Read(folder + "missing\\", 1).size());
-}
-
-TEST_F(Scan, EscapeHeldEndsTheScanAfterTheFileBeingRead)
-{
-    std::string folder = Folder();
+    /* Escape held: the scan ends after the file being read, once the key is let go */
     EscapeKey(true);
     ASSERT_LT(GetAsyncKeyState(VK_ESCAPE), 0) << "Escape never went down";
     std::thread release([] { Sleep(500), EscapeKey(false); });

@@ -1,6 +1,8 @@
 /* install_test.cpp - installing folder fonts (DejaVu Sans renamed "ZvInst") into the
  * test's Wine prefix: copied or in place, refused when listed already, nothing left
  * behind on any failure, and the Install Font dialog's scope and failure boxes. */
+#include <algorithm>
+
 #include "harness.h"
 #include "install/install.h"
 
@@ -14,8 +16,7 @@ std::string Value(const char *keyPath, const std::string &name)
     return data;
 }
 
-/* What an installation can change: the Fonts folder, both font lists, the system's
- * font list. */
+/* What an installation can change: the Fonts folder, both font lists, the system's. */
 std::string SystemState(void)
 {
     std::string state;
@@ -45,10 +46,8 @@ protected:
     void TearDown() override { ForgetFonts(kPrefix), Program::TearDown(); }
     const FontRecord *Record(const std::string &fullName)
     {
-        int i = catalogue.count - 1;
-        while (i > 0 && fullName != catalogue.records[i]->fullFontName)
-            i--;
-        return catalogue.records[i];
+        return *std::find_if(catalogue.records, catalogue.records + catalogue.count,
+                             [&](const FontRecord *record) { return fullName == record->fullFontName; });
     }
     std::string folder, before;
 };

@@ -16,13 +16,7 @@ cleanup() {
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
-find_window() {
-  for _ in $(seq 150); do
-    xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 | grep . && return 0
-    sleep 0.1
-  done
-  return 1
-}
+find_window() { timeout 15 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -1 | grep .; }
 
 python3 -m zipfile -e "$archive" "$unpacked" || fail "no archive zenvrix-*-win$bits.zip that unpacks"
 files=$(cd "$unpacked" && find . -type f | sort | tr '\n' ' ')
@@ -30,8 +24,7 @@ files=$(cd "$unpacked" && find . -type f | sort | tr '\n' ' ')
 folder="Z:$(printf '%s' "$unpacked/$name" | tr / '\\')"
 ZENVRIX_RELEASE_DIR="$folder" "$wine" ./release_test.exe || fail "the unpacked programs' version"
 
-cd "$unpacked" || exit 1
-"$wine" "$name/zenvrix.exe" &
+(cd "$unpacked" && exec "$wine" "$name/zenvrix.exe") &
 program=$!
 main=$(find_window "^Zenvrix - $bits bit ver.$") || fail "the unpacked zenvrix.exe did not start"
 sleep 1

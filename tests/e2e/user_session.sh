@@ -5,22 +5,18 @@
 # Run by CTest in the build tree; needs DISPLAY and WINEPREFIX.
 set -u
 fail() { echo "FAIL: $*"; import -window root failures-user_session.png; xdotool key alt+F4; exit 1; }
-wait_for() { # wait_for yes|no TITLE: until a window of that title is there, or gone
-  for _ in $(seq 150); do
-    xdotool search --name "$2" >/dev/null 2>&1 && found=yes || found=no
-    [ "$found" = "$1" ] && return 0 || sleep 0.1
-  done; return 1
-}
+appears() { timeout 15 xdotool search --sync --name "$1" >/dev/null 2>&1; }
 "${WINE:-wine}" ./zenvrix.exe &
 program=$!
-wait_for yes "^Zenvrix - ${ZENVRIX_BITS:-32} bit ver.$" || fail "the main window did not appear"
+appears "^Zenvrix - ${ZENVRIX_BITS:-32} bit ver.$" || fail "the main window did not appear"
 sleep 1
 xdotool windowfocus "$(xdotool search --name '^Zenvrix - ' | head -1)" key alt+i o
-wait_for yes "^Info$" || fail "Info... did not open the Info dialog"
+appears "^Info$" || fail "Info... did not open the Info dialog"
 xdotool key Escape && sleep 0.5
-wait_for yes "^Info$" || fail "Escape closed the Info dialog"
+appears "^Info$" || fail "Escape closed the Info dialog"
 xdotool key Return
-wait_for no "^Info$" || fail "Enter did not close the Info dialog"
+for _ in $(seq 50); do xdotool search --name "^Info$" >/dev/null 2>&1 && sleep 0.1 || break; done
+xdotool search --name "^Info$" >/dev/null 2>&1 && fail "Enter did not close the Info dialog"
 xdotool windowfocus "$(xdotool search --name '^Zenvrix - ' | head -1)" key alt+f x
 for _ in $(seq 100); do kill -0 "$program" 2>/dev/null && sleep 0.1 || break; done
 kill -0 "$program" 2>/dev/null && fail "File > Exit did not end the program"
