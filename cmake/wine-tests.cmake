@@ -60,9 +60,10 @@ endforeach()
 
 # The TrueType oracle: zenvrix-info.exe under Wine against an independent reader
 # built on fontTools, over every .ttf, .otf, .ttc and .otc under /usr/share/fonts.
+# Debian's python3, which sees python3-fonttools (python3 on PATH may be another).
 add_test(NAME ttf_oracle
-         COMMAND /bin/bash ${CMAKE_SOURCE_DIR}/tests/oracle/run_oracle.sh
-                 $<TARGET_FILE:zenvrix-info>)
+         COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/oracle/ttf_oracle.py
+                 --info $<TARGET_FILE:zenvrix-info>)
 set_tests_properties(ttf_oracle PROPERTIES
   TIMEOUT 900
   ENVIRONMENT "WINEPREFIX=${ZENVRIX_WINEPREFIX};${ZENVRIX_WINE_ENV}")
