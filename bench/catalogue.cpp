@@ -22,8 +22,9 @@
 #include <vector>
 
 #include "app/settings.h"
-#include "bench/benchclock.h"
 #include "app/shell.h"
+#include "bench/benchclock.h"
+#include "bench/benchfiles.h"
 #include "catalogue/fontlist.h"
 #include "resources/resource.h"
 
@@ -98,18 +99,6 @@ void FillCatalogue(std::mt19937 &random)
     }
 }
 
-bool FaceLess(const FontRecord *a, const FontRecord *b)
-{
-    const unsigned char *x = (const unsigned char *)a->logFont.lfFaceName;
-    const unsigned char *y = (const unsigned char *)b->logFont.lfFaceName;
-    for (int i = 0; i < LF_FACESIZE; i++) {
-        if (x[i] != y[i])
-            return x[i] < y[i];
-        if (x[i] == 0)
-            return false;
-    }
-    return false;
-}
 
 double TimeStableSort(const std::vector<FontRecord *> &input, std::vector<FontRecord *> *result)
 {

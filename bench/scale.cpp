@@ -45,6 +45,7 @@
 #include "app/settings.h"
 #include "app/shell.h"
 #include "bench/benchclock.h"
+#include "bench/benchfiles.h"
 #include "catalogue/fontfiles.h"
 #include "catalogue/fontlist.h"
 #include "harness.h"
@@ -95,27 +96,6 @@ void Beyond(const char *what, const std::vector<double> &figure, const char *bas
 
 /* ---- the tree, bare ---- */
 
-struct FontFile {
-    std::string directory;
-    std::string name;
-};
-
-void ListTree(const std::string &folder, std::vector<FontFile> *files)
-{
-    WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA((folder + "*.*").c_str(), &entry);
-    if (find == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (strcmp(entry.cFileName, ".") != 0 && strcmp(entry.cFileName, "..") != 0)
-                ListTree(folder + entry.cFileName + "\\", files);
-        } else if (IsFontFileName(entry.cFileName)) {
-            files->push_back(FontFile{folder, entry.cFileName});
-        }
-    } while (FindNextFileA(find, &entry));
-    FindClose(find);
-}
 
 /* Lists the tree twice, then opens each file and reads its first 16 KB. */
 double ListAndRead16K(const std::string &folder)
@@ -228,18 +208,6 @@ void CheckDrawable(HDC dc)
 
 /* ---- sorting ---- */
 
-bool FaceLess(const FontRecord *a, const FontRecord *b)
-{
-    const unsigned char *x = (const unsigned char *)a->logFont.lfFaceName;
-    const unsigned char *y = (const unsigned char *)b->logFont.lfFaceName;
-    for (int i = 0; i < LF_FACESIZE; i++) {
-        if (x[i] != y[i])
-            return x[i] < y[i];
-        if (x[i] == 0)
-            return false;
-    }
-    return false;
-}
 
 void BenchSort(const std::vector<FontRecord *> &scanOrder)
 {

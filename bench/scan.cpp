@@ -26,6 +26,7 @@
 #include "app/settings.h"
 #include "app/shell.h"
 #include "bench/benchclock.h"
+#include "bench/benchfiles.h"
 #include "catalogue/fontfiles.h"
 #include "catalogue/fontlist.h"
 
@@ -35,27 +36,6 @@ static double Seconds(void)
     return Now() / 1000.0;
 }
 
-struct FontFile {
-    std::string directory;
-    std::string name;
-};
-
-static void ListTree(const std::string &folder, std::vector<FontFile> *files)
-{
-    WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA((folder + "*.*").c_str(), &entry);
-    if (find == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (strcmp(entry.cFileName, ".") != 0 && strcmp(entry.cFileName, "..") != 0)
-                ListTree(folder + entry.cFileName + "\\", files);
-        } else if (IsFontFileName(entry.cFileName)) {
-            files->push_back(FontFile{folder, entry.cFileName});
-        }
-    } while (FindNextFileA(find, &entry));
-    FindClose(find);
-}
 
 /* Lists the tree twice (as the scan's two passes do), then opens each file and
  * reads up to `limit` bytes of it into the FileBuffer. */
