@@ -24,7 +24,7 @@
 #include "app/settings.h"
 #include "app/shell.h"
 #include "bench/benchclock.h"
-#include "bench/benchfiles.h"
+#include "bench/benchcommon.h"
 #include "catalogue/fontlist.h"
 #include "resources/resource.h"
 

@@ -20,6 +20,7 @@
 
 #include "app/settings.h"
 #include "bench/benchclock.h"
+#include "bench/benchcommon.h"
 #include "app/shell.h"
 #include "catalogue/fontlist.h"
 #include "harness.h"
@@ -29,18 +30,6 @@
 namespace {
 
 const int kRepeats = 15;
-
-void SetClientSize(int width, int height)
-{
-    RECT outer, inner;
-    GetWindowRect(clientWindow, &outer);
-    GetClientRect(clientWindow, &inner);
-    POINT place = {outer.left, outer.top};
-    ScreenToClient(mainWindow, &place);
-    MoveWindow(clientWindow, place.x, place.y,
-               width + (outer.right - outer.left) - inner.right,
-               height + (outer.bottom - outer.top) - inner.bottom, TRUE);
-}
 
 double TimeMessage(HDC dc, UINT message)
 {
@@ -118,14 +107,9 @@ void Report(const char *what, const Figures &f)
 
 int main(void)
 {
-    if (StartZenvrix() != 1) {
-        printf("the program did not start\n");
+    HDC dc = StartAtBenchSize();
+    if (dc == NULL)
         return 1;
-    }
-    MoveWindow(mainWindow, 0, 0, 1000, 900, TRUE);
-    SetClientSize(800, 600);
-    PumpMessages();
-    HDC dc = GetDC(clientWindow);
 
     /* installed fonts, as the start-up scan found them */
     if (displayList.count < 45) {

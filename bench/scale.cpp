@@ -45,7 +45,7 @@
 #include "app/settings.h"
 #include "app/shell.h"
 #include "bench/benchclock.h"
-#include "bench/benchfiles.h"
+#include "bench/benchcommon.h"
 #include "catalogue/fontfiles.h"
 #include "catalogue/fontlist.h"
 #include "harness.h"
@@ -353,17 +353,6 @@ INT_PTR CALLBACK EmptyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     return FALSE;
 }
 
-void SetClientSize(int width, int height)
-{
-    RECT outer, inner;
-    GetWindowRect(clientWindow, &outer);
-    GetClientRect(clientWindow, &inner);
-    POINT place = {outer.left, outer.top};
-    ScreenToClient(mainWindow, &place);
-    MoveWindow(clientWindow, place.x, place.y, width + (outer.right - outer.left) - inner.right,
-               height + (outer.bottom - outer.top) - inner.bottom, TRUE);
-}
-
 double TimeSend(UINT message, WPARAM wParam, LPARAM lParam)
 {
     double start = Now();
@@ -475,14 +464,9 @@ int main(int argc, char **argv)
         rounds = 1;
 
     HHOOK hook = SetWindowsHookExA(WH_CBT, AnswerHook, NULL, GetCurrentThreadId());
-    if (StartZenvrix() != 1) {
-        printf("the program did not start\n");
+    HDC dc = StartAtBenchSize();
+    if (dc == NULL)
         return 1;
-    }
-    MoveWindow(mainWindow, 0, 0, 1000, 900, TRUE);
-    SetClientSize(800, 600);
-    PumpMessages();
-    HDC dc = GetDC(clientWindow);
 
     std::vector<FontFile> files;
     ListTree(folder, &files);

@@ -26,7 +26,7 @@
 #include "app/settings.h"
 #include "app/shell.h"
 #include "bench/benchclock.h"
-#include "bench/benchfiles.h"
+#include "bench/benchcommon.h"
 #include "catalogue/fontfiles.h"
 #include "catalogue/fontlist.h"
 

@@ -1,11 +1,13 @@
-/* benchfiles.h - what several benchmarks under bench/ do alike on their own, as the
- * baselines the program is measured against: listing a font tree bare, and the
- * byte order of face names that std::stable_sort is given. */
-#ifndef ZENVRIX_BENCHFILES_H
-#define ZENVRIX_BENCHFILES_H
+/* benchcommon.h - what several benchmarks under bench/ do alike: the baselines the
+ * program is measured against (listing a font tree bare, the byte order of face
+ * names that std::stable_sort is given) and the window the drawing figures are
+ * taken in. */
+#ifndef ZENVRIX_BENCHCOMMON_H
+#define ZENVRIX_BENCHCOMMON_H
 
 #include <windows.h>
 
+#include <stdio.h>
 #include <string.h>
 
 #include <string>
@@ -13,6 +15,7 @@
 
 #include "catalogue/fontfiles.h"
 #include "catalogue/fontlist.h"
+#include "harness.h"
 
 struct FontFile {
     std::string directory;
@@ -49,6 +52,27 @@ inline bool FaceLess(const FontRecord *a, const FontRecord *b)
             return false;
     }
     return false;
+}
+
+/* Starts the program with its client window at 800 x 600, where every drawing
+ * figure is taken; returns the client window's context, or NULL (said on standard
+ * output) when the program did not start. */
+inline HDC StartAtBenchSize(void)
+{
+    if (StartZenvrix() != 1) {
+        printf("the program did not start\n");
+        return NULL;
+    }
+    MoveWindow(mainWindow, 0, 0, 1000, 900, TRUE);
+    RECT outer, inner;
+    GetWindowRect(clientWindow, &outer);
+    GetClientRect(clientWindow, &inner);
+    POINT place = {outer.left, outer.top};
+    ScreenToClient(mainWindow, &place);
+    MoveWindow(clientWindow, place.x, place.y, 800 + (outer.right - outer.left) - inner.right,
+               600 + (outer.bottom - outer.top) - inner.bottom, TRUE);
+    PumpMessages();
+    return GetDC(clientWindow);
 }
 
 #endif
