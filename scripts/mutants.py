@@ -1,0 +1,332 @@
+#!/usr/bin/env python3
+"""mutants.py - the slips of the generated mutation check, made from the program's
+code as it stands (app/, catalogue/, render/, print/, install/).
+
+Kinds of slip, each one change at one place:
+  ror     a relational operator turned into its neighbour (< <=, > >=, == !=)
+  const   an integer constant (or an array bound) moved by one
+  logic   && and || swapped
+  negate  the condition of an if, while or for negated
+  fail    a call whose result is tested made to report failure (not made at all)
+  drop    a statement that releases something (free, DeleteObject, a close, ...) dropped
+Comments, string and character literals and preprocessor lines other than #define
+are never touched.  A slip is named file:line:column:kind, so a run can be repeated
+or resumed as long as the file has not changed meanwhile.
+
+  mutants.py list [--folder F] [--sample N] [--seed S]   id, folder, tests, before, after
+  mutants.py apply ID                                    writes the slip into its file
+  mutants.py report RESULTS                              per folder, against the code
+"""
+import argparse
+import os
+import random
+import re
+import sys
+
+TOP = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+# The test programs (CTest regex) that exercise each folder, as the hand list picks them.
+FOLDERS = {
+    "app": "shell|scroll|catalogue_test",
+    "catalogue": "ttfcore|catalogue|dirscan|opentype",
+    "render": "layout|render|scroll",
+    "print": "print",
+    "install": "install|opentype",
+}
+RELEASES = re.compile(r"(free|fclose|_l?close|SelectObject|GlobalUnlock|UnmapViewOfFile|ImageList_Destroy|EndPaint"
+                      r"|(Free|Release|Close|Destroy|Delete|Remove|Unregister|Unhook|Kill)\w*)$")
+ALLOWED_LOWER = {"malloc", "calloc", "realloc", "fopen", "fread", "fwrite", "fgets"}
+KEYWORDS = {"if", "while", "for", "switch", "return", "sizeof", "defined", "catch"}
+FAILURE_TOKEN = re.compile(r"(NULL|FALSE|0|-1|\w*INVALID\w*|\w*_ERR(OR)?)$")
+
+
+def mask(text):
+    """The text with comments, literals and non-#define directives blanked out
+    (newlines kept, so offsets and lines stay those of the file)."""
+    out, i, n = list(text), 0, len(text)
+    line_start = True
+    while i < n:
+        c = text[i]
+        if line_start and c == "#":
+            end = i
+            while True:
+                end = text.find("\n", end)
+                if end < 0:
+                    end = n
+                    break
+                if text[end - 1] != "\\":
+                    break
+                end += 1
+            if not re.match(r"#\s*define\b", text[i:end]):
+                for k in range(i, end):
+                    if out[k] != "\n":
+                        out[k] = " "
+                i = end
+                continue
+        if c == "\n":
+            line_start = True
+        elif not c.isspace():
+            line_start = False
+        if text.startswith("//", i):
+            end = text.find("\n", i)
+            end = n if end < 0 else end
+        elif text.startswith("/*", i):
+            end = text.find("*/", i + 2)
+            end = n if end < 0 else end + 2
+        elif c in "\"'":
+            end = i + 1
+            while end < n and text[end] != c:
+                end += 2 if text[end] == "\\" else 1
+            i += 1  # the quotes stay: the literal stays a literal
+            end = min(end, n)
+        else:
+            i += 1
+            continue
+        for k in range(i, end):
+            if out[k] != "\n":
+                out[k] = " "
+        i = end + (1 if c in "\"'" else 0)
+    return "".join(out)
+
+
+def closing(m, open_at):
+    """Offset of the parenthesis or bracket closing the one at open_at, or -1."""
+    pair = {"(": ")", "[": "]"}[m[open_at]]
+    depth = 0
+    for k in range(open_at, len(m)):
+        if m[k] == m[open_at]:
+            depth += 1
+        elif m[k] == pair:
+            depth -= 1
+            if depth == 0:
+                return k
+    return -1
+
+
+def prev_token(m, at):
+    k = at - 1
+    while k >= 0 and m[k].isspace():
+        k -= 1
+    if k >= 1 and m[k - 1:k + 1] in ("&&", "||"):
+        return m[k - 1:k + 1]
+    return m[k] if k >= 0 else ""
+
+
+def next_token(m, at):
+    k = at
+    while k < len(m) and m[k].isspace():
+        k += 1
+    hit = re.match(r"(&&|\|\||==|!=|<=|>=|<|>)\s*(-?\w+)?|.", m[k:k + 80], re.S)
+    return (hit.group(1) or hit.group(0), hit.group(2)) if hit else ("", None)
+
+
+def failure_value(op, other):
+    if other == "ERROR_SUCCESS":
+        return "ERROR_ACCESS_DENIED"
+    if op in ("==", "!=") and other and FAILURE_TOKEN.match(other):
+        return other
+    if op in ("<", ">=") and other == "0":
+        return "-1"
+    return "0"
+
+
+def conditions(m):
+    """(start, end) of the condition of every if, while and for."""
+    found = []
+    for hit in re.finditer(r"\b(if|while|for)\s*\(", m):
+        open_at = hit.end() - 1
+        close = closing(m, open_at)
+        if close < 0:
+            continue
+        if hit.group(1) != "for":
+            found.append((open_at + 1, close))
+            continue
+        semis = [k for k in range(open_at + 1, close) if m[k] == ";"]
+        if len(semis) == 2 and m[semis[0] + 1:semis[1]].strip():
+            found.append((semis[0] + 1, semis[1]))
+    return found
+
+
+def slips_of(path):
+    """Every slip of one file: (offset, end, replacement, kind)."""
+    text = open(os.path.join(TOP, path), encoding="latin-1").read()
+    m = mask(text)
+    slips = []
+    for hit in re.finditer(r"<=|>=|==|!=|<|>", m):
+        op, s = hit.group(0), hit.start()
+        before, after = m[s - 1:s], m[hit.end():hit.end() + 1]
+        if (op in "<>" and (after in "<>=" or before in "<>-")) or (op in ("<=", ">=") and before in "<>"):
+            continue
+        if op == "<" and re.match(r"\s*\w+\s*\*?\s*>", m[hit.end():]) and re.search(r"(cast|template|vector|std::\w+)\s*$", m[:s]):
+            continue
+        if op == ">" and re.search(r"<\s*\w+\s*\*?\s*$", m[max(0, s - 40):s]):
+            continue
+        slips.append((s, hit.end(), {"<": "<=", "<=": "<", ">": ">=", ">=": ">", "==": "!=", "!=": "=="}[op], "ror"))
+    for hit in re.finditer(r"(?<![\w.])(0[xX][0-9a-fA-F]+|\d+)([uUlL]*)(?![\w.])", m):
+        digits, suffix = hit.group(1), hit.group(2)
+        value = int(digits, 0)
+        bound = m[hit.start() - 1:hit.start()] == "[" and m[hit.end():hit.end() + 1] == "]" and \
+            re.search(r"\b(char|int|short|long|unsigned|BYTE|WORD|DWORD|\w+_t)\b[^;=()]*\w\s*$", m[max(0, hit.start() - 120):hit.start() - 1]) is not None
+        moved = value - 1 if bound else value + 1
+        new = (hex(moved) if digits.lower().startswith("0x") else str(moved)) + suffix
+        slips.append((hit.start(), hit.end(), new, "bound" if bound else "const"))
+    for hit in re.finditer(r"&&|\|\|", m):
+        slips.append((hit.start(), hit.end(), "||" if hit.group(0) == "&&" else "&&", "logic"))
+    conds = conditions(m)
+    for start, end in conds:
+        inner = text[start:end]
+        lead = len(inner) - len(inner.lstrip())
+        trail = len(inner.rstrip())
+        slips.append((start + lead, start + trail, "!(" + inner[lead:trail] + ")", "negate"))
+    for hit in re.finditer(r"\b([A-Za-z_]\w*)\s*\(", m):
+        name, s = hit.group(1), hit.start()
+        if name in KEYWORDS or name.isupper() or (name[0].islower() and name not in ALLOWED_LOWER):
+            continue
+        if re.search(r"(\.|->|::)\s*$", m[max(0, s - 3):s]):
+            continue
+        close = closing(m, hit.end() - 1)
+        if close < 0:
+            continue
+        before = prev_token(m, s)
+        op, other = next_token(m, close + 1)
+        if RELEASES.match(name) and before in (";", "{", "}", ")", ":") and op == ";":
+            if not re.search(r"\b(else|return)\s*$", m[max(0, s - 8):s]):
+                slips.append((s, close + 1, "(void)0", "drop"))
+            continue
+        value = None
+        in_cond = any(a <= s < b for a, b in conds)
+        if before == "!":
+            value = "0"
+        elif op in ("==", "!=", "<", ">=", "<=", ">"):
+            value = failure_value(op, other)
+        elif before in ("&&", "||") or (before == "(" and in_cond):
+            if op in ("&&", "||", ")", "?"):
+                value = "0"
+        else:
+            assigned = re.search(r"\b(\w+)\s*=\s*$", m[max(0, s - 60):s])
+            if assigned and op == ";":
+                var = re.escape(assigned.group(1))
+                rest = m[close:close + 400].split("\n")[1:7]
+                for line in rest:
+                    test = re.search(r"\b" + var + r"\s*(==|!=|<=|>=|<|>)\s*(-?\w+)", line)
+                    if test:
+                        value = failure_value(test.group(1), test.group(2))
+                        break
+                    if re.search(r"(!\s*" + var + r"\b|\b(if|while)\s*\(\s*" + var + r"\s*[)&|]|(&&|\|\|)\s*" + var + r"\b)", line):
+                        value = "0"
+                        break
+        if value is not None:
+            slips.append((s, close + 1, value, "fail"))
+    named = []
+    for s, e, new, kind in slips:
+        line = text.count("\n", 0, s) + 1
+        column = s - (text.rfind("\n", 0, s) + 1) + 1
+        named.append(("%s:%d:%d:%s" % (path, line, column, kind), s, e, new, text))
+    return named
+
+
+def sources():
+    for folder in FOLDERS:
+        for name in sorted(os.listdir(os.path.join(TOP, folder))):
+            if name.endswith((".cpp", ".h")) and not name.endswith("_main.cpp") and name != "faults.cpp":
+                yield folder + "/" + name
+
+
+def mutated(slip):
+    _, s, e, new, text = slip
+    return text[:s] + new + text[e:]
+
+
+def line_of(text, offset):
+    a = text.rfind("\n", 0, offset) + 1
+    b = text.find("\n", offset)
+    return text[a:b if b >= 0 else len(text)].strip()
+
+
+def every_slip(folder=None):
+    for path in sources():
+        if folder in (None, path.split("/")[0]):
+            yield from slips_of(path)
+
+
+def sample(slips, count, seed):
+    """count slips spread over the folders in proportion to their slips (each at least 2)."""
+    by_folder = {}
+    for slip in slips:
+        by_folder.setdefault(slip[0].split("/")[0], []).append(slip)
+    total = len(slips)
+    rng = random.Random(seed)
+    picked = []
+    for folder in FOLDERS:
+        group = by_folder.get(folder, [])
+        take = min(len(group), max(2, round(count * len(group) / total)))
+        picked += rng.sample(group, take)
+    return picked
+
+
+def equivalents():
+    """(file, line as it stands, line as slipped) of every survivor shown equivalent:
+    the lines '= file<TAB>before<TAB>after<TAB>why' of scripts/mutation-scores.txt."""
+    found = set()
+    for line in open(os.path.join(TOP, "scripts", "mutation-scores.txt"), encoding="utf-8"):
+        if line.startswith("= "):
+            parts = line[2:].rstrip("\n").split("\t")
+            if len(parts) >= 3:
+                found.add((parts[0], parts[1].strip(), parts[2].strip()))
+    return found
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("command", choices=["list", "apply", "report"])
+    parser.add_argument("arg", nargs="?")
+    parser.add_argument("--folder")
+    parser.add_argument("--sample", type=int, default=0)
+    parser.add_argument("--seed", type=int, default=19)
+    args = parser.parse_args()
+    if args.command == "list":
+        slips = list(every_slip(args.folder))
+        if args.sample:
+            slips = sample(slips, args.sample, args.seed)
+        for slip in slips:
+            name, s = slip[0], slip[1]
+            folder = name.split("/")[0]
+            after = mutated(slip)
+            print("\t".join([name, folder, FOLDERS[folder], line_of(slip[4], s), line_of(after, s)]))
+    elif args.command == "apply":
+        path = args.arg.split(":")[0]
+        for slip in slips_of(path):
+            if slip[0] == args.arg:
+                open(os.path.join(TOP, path), "w", encoding="latin-1").write(mutated(slip))
+                return 0
+        sys.exit("no slip %s in the code as it stands" % args.arg)
+    else:
+        counts = {folder: [0, 0, 0, 0, 0, 0] for folder in FOLDERS}
+        for slip in every_slip():
+            counts[slip[0].split("/")[0]][0] += 1
+        same = equivalents()
+        for line in open(args.arg, encoding="latin-1"):
+            parts = line.rstrip("\n").split("\t")
+            if len(parts) < 6 or parts[1] not in counts:
+                continue
+            verdict = parts[0]
+            row = counts[parts[1]]
+            if verdict == "caught":
+                row[1] += 1
+            elif verdict == "survived" and (parts[2].split(":")[0], parts[3], parts[4]) in same:
+                row[3] += 1
+            elif verdict == "survived":
+                row[2] += 1
+            elif verdict == "same-code":
+                row[4] += 1
+            else:
+                row[5] += 1
+        print("%-10s %9s %6s %8s %10s %9s %12s" % ("folder", "generated", "caught", "survived", "equivalent",
+                                                  "same-code", "not-compiled"))
+        for folder, row in counts.items():
+            print("%-10s %9d %6d %8d %10d %9d %12d" % ((folder,) + tuple(row)))
+        print("%-10s %9d %6d %8d %10d %9d %12d" % (("all",) + tuple(sum(r[i] for r in counts.values()) for i in range(6))))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
