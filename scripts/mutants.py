@@ -13,7 +13,7 @@ Comments, string and character literals and preprocessor lines other than #defin
 are never touched.  A slip is named file:line:column:kind, so a run can be repeated
 or resumed as long as the file has not changed meanwhile.
 
-  mutants.py list [--folder F] [--sample N] [--seed S]   id, folder, tests, before, after
+  mutants.py list [--folder F] [--sample N] [--seed S] [--ids FILE]   id, folder, tests, before, after
   mutants.py apply ID                                    writes the slip into its file
   mutants.py report RESULTS                              per folder, against the code
 """
@@ -264,8 +264,10 @@ def sample(slips, count, seed):
 
 
 def equivalents():
-    """(file, line as it stands, line as slipped) of every survivor shown equivalent:
-    the lines '= file<TAB>before<TAB>after<TAB>why' of scripts/mutation-scores.txt."""
+    """(slip, line as it stands, line as slipped) of every survivor shown equivalent:
+    the lines '= slip<TAB>before<TAB>after<TAB>why' of scripts/mutation-scores.txt.  Once
+    the code around a slip moves, its entry no longer matches and the slip counts as a
+    survivor again, to be looked at anew."""
     found = set()
     for line in open(os.path.join(TOP, "scripts", "mutation-scores.txt"), encoding="utf-8"):
         if line.startswith("= "):
@@ -282,11 +284,15 @@ def main():
     parser.add_argument("--folder")
     parser.add_argument("--sample", type=int, default=0)
     parser.add_argument("--seed", type=int, default=19)
+    parser.add_argument("--ids", help="a file naming the slips to list, one a line (first field)")
     args = parser.parse_args()
     if args.command == "list":
         slips = list(every_slip(args.folder))
         if args.sample:
             slips = sample(slips, args.sample, args.seed)
+        if args.ids:
+            wanted = {line.split("\t")[0].strip() for line in open(args.ids, encoding="latin-1")}
+            slips = [slip for slip in slips if slip[0] in wanted]
         for slip in slips:
             name, s = slip[0], slip[1]
             folder = name.split("/")[0]
@@ -312,7 +318,7 @@ def main():
             row = counts[parts[1]]
             if verdict == "caught":
                 row[1] += 1
-            elif verdict == "survived" and (parts[2].split(":")[0], parts[3], parts[4]) in same:
+            elif verdict == "survived" and (parts[2], parts[3].strip(), parts[4].strip()) in same:
                 row[3] += 1
             elif verdict == "survived":
                 row[2] += 1

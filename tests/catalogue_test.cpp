@@ -1,5 +1,5 @@
 /* catalogue_test.cpp - the Catalogue and the DisplayList: byte-order sorting with or
- * without memory, the filter, the one record per family that the style asks for,
+ * without memory, the filter and its dialog, the one record per family that the style asks for,
  * and the command and key that rebuild the list. */
 #include <algorithm>
 #include <random>
@@ -102,11 +102,31 @@ TEST_F(Catalogue, EachFamilyShowsTheRecordOfTheWantedStyle)
     for (const auto &w : wanted)
         EXPECT_EQ(w.shown, Shown(w.italic, w.bold, w.all)) << w.italic << w.bold << w.all;
     /* bold italic falls back to the first later italic, then to the last later bold */
-    Fill({File("A", ITALIC, "a-i"), File("A", BOLD, "a-b"), File("C", REGULAR, "c-r"), File("C", BOLD, "c-b1"),
+    Fill({File("0", BOLD_ITALIC, "0-bi"), File("0", ITALIC, "0-i"), File("A", ITALIC, "a-i"), File("A", BOLD, "a-b"), File("C", REGULAR, "c-r"), File("C", BOLD, "c-b1"),
           File("C", ITALIC, "c-i1"), File("C", BOLD, "c-b2"), File("C", ITALIC, "c-i2"), File("D", REGULAR, "d-r"),
           File("D", BOLD, "d-b1"), File("D", BOLD, "d-b2"), File("H", REGULAR, "h-r")});
-    EXPECT_EQ((Names{"a-b", "c-i1", "d-b2", "h-r"}), Shown(1, 1, 0));
-    EXPECT_EQ((Names{"a-b", "c-b2", "d-b2", "h-r"}), Shown(0, 1, 0));
+    EXPECT_EQ((Names{"0-bi", "a-b", "c-i1", "d-b2", "h-r"}), Shown(1, 1, 0));
+    EXPECT_EQ((Names{"0-bi", "a-b", "c-b2", "d-b2", "h-r"}), Shown(0, 1, 0));
+}
+
+TEST_F(Catalogue, TheFilterDialogShowsModeAndCaseAndOkTakesThemWithTheText)
+{
+    strcpy(settings.filterText, "old"), settings.filterMode = IDC_FILTER_BEGIN;
+    const struct { int press, mode; const char *typed, *text; } cases[] = {{IDCANCEL, IDC_FILTER_AT_END, "new", "old"},
+        {IDOK, IDC_FILTER_AT_END, "", "-"}, {IDOK, IDC_FILTER_ANYWHERE, "x", "x"}, {IDOK, IDC_FILTER_BEGIN, "y", "y"}};
+    for (const auto &c : cases) {
+        int mode = settings.filterMode, caseSensitive = settings.filterCaseSensitive, ok = c.press == IDOK;
+        DialogStep step = Inspect(Edit(Dialog("Define filter", c.press), IDC_FILTER_TEXT, c.typed), [&](HWND dialog) {
+            for (int id : {IDC_FILTER_CASE, IDC_FILTER_AT_END, IDC_FILTER_ANYWHERE, IDC_FILTER_BEGIN})
+                EXPECT_EQ(id == IDC_FILTER_CASE ? caseSensitive : id == mode, (int)IsDlgButtonChecked(dialog, id)) << id;
+        });
+        for (int id : {IDC_FILTER_AT_END, IDC_FILTER_ANYWHERE, IDC_FILTER_BEGIN})
+            step = Check(step, id, id == c.mode);
+        ScriptExpect(Check(step, IDC_FILTER_CASE, !caseSensitive)), SendCommand(CMD_FILTER_DEFINE);
+        EXPECT_EQ((std::vector<int>{ok ? c.mode : mode, ok != caseSensitive, ok}),
+                  (std::vector<int>{settings.filterMode, settings.filterCaseSensitive, settings.filterOn}));
+        EXPECT_STREQ(c.text, settings.filterText);
+    }
 }
 
 TEST_F(Catalogue, ThePKeyAndTheTrueTypeCommandRebuildTheList)

@@ -1,6 +1,6 @@
 /* install_test.cpp - installing folder fonts (DejaVu Sans renamed "ZvInst") into the
  * test's Wine prefix: copied or in place, refused when listed already, nothing left
- * behind on any failure, and the Install Font dialog's scope and failure boxes. */
+ * behind on any failure, and the Install Font dialog's options and failure boxes. */
 #include <algorithm>
 
 #include "harness.h"
@@ -97,7 +97,10 @@ TEST_F(Install, TheDialogInstallsAllStylesAndCancelInAFailureBoxStops)
 {
     installMode = IDC_INSTALL_COPY, Refresh();
     LPARAM firstCell = MAKELPARAM(pageLayout.originX + 20, pageLayout.cellTopOffset + 10);
-    ScriptExpect(Check(Check(Dialog("Install Font"), IDC_SCOPE_SELECTED, false), IDC_SCOPE_STYLES, true));
+    ScriptExpect(Inspect(Check(Check(Dialog("Install Font"), IDC_SCOPE_SELECTED, false), IDC_SCOPE_STYLES, true), [](HWND dialog) {
+        for (int id : {IDC_INSTALL_COPY, IDC_INSTALL_NOCOPY, IDC_SCOPE_SELECTED, IDC_SCOPE_STYLES, IDC_SCOPE_DIRECTORY})
+            EXPECT_EQ(id == IDC_INSTALL_COPY || id == IDC_SCOPE_SELECTED, IsDlgButtonChecked(dialog, id) == BST_CHECKED) << id;
+    })); /* the options as they stand */
     ScriptExpect(Dialog("Error", IDCANCEL)); /* the first failure; no second box */
     SetFault(FAULT_ADD_FONT_RESOURCE, 0, -1);
     SendMessageA(clientWindow, WM_LBUTTONDBLCLK, 0, firstCell);

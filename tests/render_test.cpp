@@ -1,6 +1,6 @@
 /* render_test.cpp - the grid as drawn: the double-click's cell edges, labels by label
  * mode, folder fonts drawn in their own weight and registered only while drawn, tabs
- * in a sample line, and the preview's red mark where a printed sheet begins. */
+ * and line feeds in a sample text, and the preview's red mark where a printed sheet begins. */
 #include "harness.h"
 #include "render/draw.h"
 
@@ -52,15 +52,16 @@ TEST_F(Grid, FolderFontsAreDrawnInTheirRecordsWeightAndRegisteredOnlyWhileDrawn)
     EXPECT_FALSE(FamilyListed("ZvRend Sans"));
 }
 
-TEST_F(Grid, ATabEndsTheDrawnPartOfASampleLineOneCharacterEarly)
+TEST_F(Grid, ATabEndsTheDrawnPartOfASampleLineOneCharacterEarlyAndAnyCharacterAfterALineFeedIsALine)
 {
     settings.sampleText = settings.customText;
-    Capture captures[3];
-    const char *const texts[] = {"ab\tcd\nx", "ab\tcX\nx", "zb\tcd\nx"};
-    for (int i = 0; i < 3; i++)
+    Capture captures[5]; /* the last two differ only in a line holding one character 1 */
+    const char *const texts[] = {"ab\tcd\nx", "ab\tcX\nx", "zb\tcd\nx", "ab\tcd\n", "ab\tcd\n\x01"};
+    for (int i = 0; i < 5; i++)
         strcpy(settings.customText, texts[i]), Refresh(), captures[i] = CaptureWindow(clientWindow);
     EXPECT_EQ(0, Differences(captures[0], captures[1]));
     EXPECT_GT(Differences(captures[0], captures[2]), 0);
+    EXPECT_GT(Differences(captures[3], captures[4]), 0);
 }
 
 TEST_F(Grid, PreviewMarksTheRowThatStartsASheetInRed)

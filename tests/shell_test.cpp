@@ -1,5 +1,6 @@
 /* shell_test.cpp - start-up that cannot go on, and the shell's own commands: size
- * steps, the toolbar's Bold button clicked for real, the Info dialog's pages. */
+ * steps, the toolbar's pictures and its Bold button clicked for real, the Text dialog,
+ * the Info dialog's pages. */
 #include "harness.h"
 
 #include <commctrl.h>
@@ -29,16 +30,30 @@ TEST_F(Shell, SizeStepsAreATenthOfTheSizeWithinFiveToSixty)
 TEST_F(Shell, TheBoldPictureButtonClickedForRealTurnsBoldOn)
 {
     RECT rect = {};
+    int pictures = 0; /* each of the strip's 14 pictures on one button */
     for (int i = 0; i < (int)SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0); i++) {
         TBBUTTON button;
         SendMessageA(toolbar, TB_GETBUTTON, i, (LPARAM)&button);
+        pictures += button.fsStyle & TBSTYLE_SEP ? 0 : 1 << button.iBitmap;
         if (button.iBitmap == 6 && !(button.fsStyle & TBSTYLE_SEP)) /* the bold picture */
             SendMessageA(toolbar, TB_GETITEMRECT, i, (LPARAM)&rect);
     }
+    EXPECT_EQ(0x3FFF, pictures);
     SetForegroundWindow(mainWindow);
     Mouse(toolbar, (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2, {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP});
     EXPECT_EQ(10, settings.bold * 10 + settings.italic);
     EXPECT_TRUE(SendMessageA(toolbar, TB_ISBUTTONCHECKED, CMD_BOLD, 0));
+}
+
+TEST_F(Shell, TheTextDialogShowsTheCustomTextAndOkTakesItAnEmptyOneAsADash)
+{
+    strcpy(settings.customText, "old");
+    for (auto c : {std::make_pair(IDCANCEL, "old"), {IDOK, "-"}}) { /* "new" cancelled, then "" taken */
+        ScriptExpect(Inspect(Edit(Dialog("Write text", c.first), IDC_TEXT_EDIT, c.first == IDOK ? "" : "new"),
+                             [](HWND dialog) { EXPECT_EQ(settings.customText, ControlText(dialog, IDC_TEXT_EDIT)); }));
+        EXPECT_STREQ(c.second, (SendCommand(CMD_TEXT_DEFINE), settings.customText));
+        EXPECT_EQ(c.first == IDOK, settings.sampleText == settings.customText);
+    }
 }
 
 TEST_F(Shell, TheInfoDialogNamesThePagesTheVisibleRowsSpan)

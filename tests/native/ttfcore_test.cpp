@@ -134,6 +134,7 @@ TEST(Names, TheBestRankedRecordIsTakenAndCutToItsMember)
         {"Windows over a later Macintosh", {Win(4, 0x409, "Win"), Mac(4, "Mac")}, 0x409, "Win", ""},
         {"a later Macintosh over rank 0", {Win(4, 0x407, "Fett"), Mac(4, "Mac")}, 0x409, "Mac", ""},
         {"Macintosh bytes as they are", {Mac(4, "Caf\x8E"), Mac(1, "M")}, 0x409, "Caf\x8E", "M"},
+        {"an empty later one at the file's end", {Mac(4, "Mac"), Mac(4, "")}, 0x409, "", ""},
         {"system language over English", {Win(4, 0x407, "Fett"), Win(4, 0x409, "Bold")}, 0x407, "Fett", ""},
         {"English over another language", {Win(4, 0x409, "Bold"), Win(4, 0x407, "Fett")}, 0x409, "Bold", ""},
         {"the later of equal rank", {Win(4, 0x40C, "Gras"), Win(4, 0x407, "Fett")}, 0x409, "Fett", ""},
@@ -150,12 +151,14 @@ TEST(Names, TheBestRankedRecordIsTakenAndCutToItsMember)
         ASSERT_EQ(TTF_OK, Read(WithNames(c.names), &info, c.lcid)) << c.behaviour;
         EXPECT_EQ(c.full + "|" + c.face, std::string(info.fullName) + "|" + info.faceName) << c.behaviour;
     }
-    Bytes bytes = WithNames({Win(1, 0x409, "Good"), Win(4, 0x409, "Gone"), Win(0, 0x409, "Kept")});
+    Bytes bytes = WithNames({Win(1, 0x409, "Good"), Win(4, 0x409, "Gone"), Win(0, 0x409, "Kept"), Mac(2, "S"), Mac(3, "I"),
+                             Mac(5, "V"), Mac(7, "T")}); /* a Macintosh record of each other id */
     size_t name = Table(bytes, "name");
     Put16(bytes, name + 6 + 12 + 10, 0xFFF0); /* a string outside the file is passed over */
     Put16(bytes, name + 2, 0xFFFF);           /* records are read until the file ends */
     ASSERT_EQ(TTF_OK, Read(bytes, &info));
-    EXPECT_EQ("Good||Kept", std::string(info.faceName) + "|" + info.fullName + "|" + info.copyright);
+    EXPECT_EQ("Good||Kept|S|I|V|T", std::string(info.faceName) + "|" + info.fullName + "|" + info.copyright + "|" +
+                                        info.subfamily + "|" + info.identifier + "|" + info.version + "|" + info.trademark);
     bytes.resize(name + 4); /* a header cut by the end of the file */
     EXPECT_EQ(TTF_NO_NAME_TABLE, Read(bytes, &info));
 }
