@@ -13,7 +13,7 @@ Comments, string and character literals and preprocessor lines other than #defin
 are never touched.  A slip is named file:line:column:kind, so a run can be repeated
 or resumed as long as the file has not changed meanwhile.
 
-  mutants.py list [--folder F] [--sample N] [--seed S] [--ids FILE]   id, folder, tests, before, after
+  mutants.py list [--folder F] [--sample N] [--draw K] [--ids FILE]   id, folder, tests, before, after
   mutants.py apply ID                                    writes the slip into its file
   mutants.py report RESULTS                              per folder, against the code
 """
@@ -248,13 +248,13 @@ def every_slip(folder=None):
             yield from slips_of(path)
 
 
-def sample(slips, count, seed):
+def sample(slips, count, draw):
     """count slips spread over the folders in proportion to their slips (each at least 2)."""
     by_folder = {}
     for slip in slips:
         by_folder.setdefault(slip[0].split("/")[0], []).append(slip)
     total = len(slips)
-    rng = random.Random(seed)
+    rng = random.Random(draw)
     picked = []
     for folder in FOLDERS:
         group = by_folder.get(folder, [])
@@ -283,13 +283,13 @@ def main():
     parser.add_argument("arg", nargs="?")
     parser.add_argument("--folder")
     parser.add_argument("--sample", type=int, default=0)
-    parser.add_argument("--seed", type=int, default=19)
+    parser.add_argument("--draw", type=int, default=19)
     parser.add_argument("--ids", help="a file naming the slips to list, one a line (first field)")
     args = parser.parse_args()
     if args.command == "list":
         slips = list(every_slip(args.folder))
         if args.sample:
-            slips = sample(slips, args.sample, args.seed)
+            slips = sample(slips, args.sample, args.draw)
         if args.ids:
             wanted = {line.split("\t")[0].strip() for line in open(args.ids, encoding="latin-1")}
             slips = [slip for slip in slips if slip[0] in wanted]

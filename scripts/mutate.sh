@@ -13,7 +13,8 @@
 # run against the tests of its folder; a slip that does not compile is skipped, one
 # that compiles to the same object code is counted apart (same-code).  A report per
 # folder ends the run (scripts/mutants.py report RESULTS-FILE gives it again).
-#   scripts/mutate.sh --generated [--sample N] [--seed S] [--folder F] [--ids FILE] [--resume] [RESULTS-FILE]
+#   scripts/mutate.sh --generated [--sample N] [--draw K] [--folder F] [--ids FILE] [--resume] [RESULTS-FILE]
+# --draw K picks the sample's random draw (19 by default): the same K, the same slips.
 # --resume keeps RESULTS-FILE and runs only the slips it does not name yet; --ids runs
 # only the slips a file names (one a line, first field: a results file will do).
 #
@@ -24,13 +25,13 @@
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 list="$top/scripts/mutations.txt"
-generated=0; resume=0; sample=0; seed=19; folder=""; ids=""
+generated=0; resume=0; sample=0; draw=19; folder=""; ids=""
 while [ "${1:-}" != "${1#--}" ]; do
   case $1 in
     --generated) generated=1 ;;
     --resume) resume=1 ;;
     --sample) sample=$2; shift ;;
-    --seed) seed=$2; shift ;;
+    --draw) draw=$2; shift ;;
     --folder) folder=$2; shift ;;
     --ids) ids=$(cd "$(dirname "$2")" && pwd)/$(basename "$2"); shift ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
@@ -105,7 +106,7 @@ run_tests() {
 # folder, slip, the line as it stands, the line slipped, seconds, what caught it.
 if [ "$generated" = 1 ]; then
   mutants=(/usr/bin/python3 "$top/scripts/mutants.py")
-  mapfile -t slips < <("${mutants[@]}" list ${folder:+--folder "$folder"} ${sample:+--sample "$sample"} --seed "$seed" ${ids:+--ids "$ids"})
+  mapfile -t slips < <("${mutants[@]}" list ${folder:+--folder "$folder"} ${sample:+--sample "$sample"} --draw "$draw" ${ids:+--ids "$ids"})
   [ "$resume" = 1 ] && [ -f "$results" ] || : >"$results"
   objects="$build/CMakeFiles/zenvrix_lib.dir"
   if [ "${ZENVRIX_MUTATE_BASELINE:-1}" != 0 ]; then
