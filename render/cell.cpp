@@ -8,7 +8,8 @@
  * and on a printer page.  Reads the view settings and shell state (app/), the
  * DisplayList (catalogue/) and the printing flag (print/); writes only the cell
  * counters and, on a hit, hitFound and selectedFont.  Every pen and font made here
- * is deselected and deleted before the function returns. */
+ * is deselected and deleted before the function returns.  On a printer, the sample
+ * of a face with PostScript outlines is drawn by outline.cpp. */
 #include "draw.h"
 
 #include <stdio.h>
@@ -176,6 +177,18 @@ static void SampleFace(HDC dc, const LOGFONTA *entry, LOGFONTA *face)
         face->lfCharSet = (BYTE)GetTextCharset(dc);
 }
 
+/* How the sample lines of the cell being drawn reach the target: as text, or on a
+ * printer for a face with PostScript outlines, as its glyph outlines. */
+static int sampleAsOutlines;
+
+static void SampleOut(HDC dc, int x, int y, const char *text, int count)
+{
+    if (sampleAsOutlines)
+        OutlineTextOut(x, y, text, count);
+    else
+        TextOutA(dc, x, y, text, count);
+}
+
 /* A text with line feeds: one line per slot; carriage returns and tabs are not
  * counted, and the count is taken from the line's start. */
 static void DrawTextLines(HDC dc, const CellBox *box, const char *text)
@@ -189,7 +202,7 @@ static void DrawTextLines(HDC dc, const CellBox *box, const char *text)
                 shown++;
             end++;
         }
-        TextOutA(dc, box->x0, (int)(i * (double)pageLayout.lineHeight + box->y0), line, shown);
+        SampleOut(dc, box->x0, (int)(i * (double)pageLayout.lineHeight + box->y0), line, shown);
         if (line[end] == 0 || line[end + 1] == 0)
             break;
         line += end + 1;
@@ -210,22 +223,38 @@ static void DrawWrappedText(HDC dc, const CellBox *box, const char *text)
         int count = start < length ? length - start : 0;
         if (count > perLine)
             count = perLine;
-        TextOutA(dc, box->x0, (int)((i + 1) * (double)L->lineHeight + box->y0),
-                 text + (start < length ? start : length), count);
+        SampleOut(dc, box->x0, (int)((i + 1) * (double)L->lineHeight + box->y0),
+                  text + (start < length ? start : length), count);
     }
 }
 
-static void DrawSample(HDC dc, const CellBox *box, const LOGFONTA *entry)
+static void DrawSampleLines(HDC dc, const CellBox *box)
 {
-    LOGFONTA face;
-    SampleFace(dc, entry, &face);
-    HFONT font = CreateFontIndirectA(&face);
-    HGDIOBJ previous = SelectObject(dc, font);
     const char *text = settings.sampleText != NULL ? settings.sampleText : "";
     if (pageLayout.multiLineText)
         DrawTextLines(dc, box, text);
     else
         DrawWrappedText(dc, box, text);
+}
+
+/* Wine's printer driver faults on text in a font with PostScript outlines, so on a
+ * printer such a face never becomes the context's font: its lines are drawn as
+ * outlines, or, when not even that can be set up, left out. */
+static void DrawSample(HDC dc, const CellBox *box, const FontRecord *record)
+{
+    LOGFONTA face;
+    SampleFace(dc, &record->logFont, &face);
+    if (printing && record->postScriptOutlines) {
+        sampleAsOutlines = BeginOutlineText(dc, &face);
+        if (sampleAsOutlines)
+            DrawSampleLines(dc, box);
+        EndOutlineText();
+        sampleAsOutlines = 0;
+        return;
+    }
+    HFONT font = CreateFontIndirectA(&face);
+    HGDIOBJ previous = SelectObject(dc, font);
+    DrawSampleLines(dc, box);
     SelectObject(dc, previous);
     DeleteObject(font);
 }
@@ -288,7 +317,7 @@ int CALLBACK DrawFontCell(const LOGFONTA *logFont, const TEXTMETRICA *metrics,
     int lastColumn = shell.cellColumn == settings.columns - 1;
     EraseBackground(dc, &box, nearBottom);
     DrawLabel(dc, &box, label);
-    DrawSample(dc, &box, logFont);
+    DrawSample(dc, &box, record);
     if (lastColumn || nearBottom)
         FillWithNullPen(dc, L->originX + L->gridWidth, box.ys - 1, L->areaWidth + 1,
                         box.y1 + 1);

@@ -60,7 +60,6 @@ TEST_F(OpenType, EveryFaceOfEveryKindIsScannedDrawnPrintedAndInstalledAsItsOwn)
     }
 
     settings.allFontFiles = 1;
-    DeleteFileA((folder + "Nimbus.otf").c_str()), DeleteFileA((folder + "Symbols.OTC").c_str());
     ScanFolder(folder);
     HDC dc = GetDC(clientWindow);
     for (int step : {0, UM_LOADALL, UM_UNLOADALL}) {
