@@ -2,18 +2,31 @@
  * cannot spell, in the running program: scanned, drawn, printed and installed. */
 #include "harness.h"
 #include "install/install.h"
+#include "print/printer.h"
+#include "render/draw.h"
 #include "tests/collection.h"
 
 typedef Program OpenType;
 
 static void Forget(void) { ForgetFonts("ZvOtyp"), ForgetFonts("ZvOt"); } /* "ZvOt": the short name too */
 
-/* Packaged .otf and .otc (version 2): Wine's PostScript driver crashes on their outlines. */
+/* Packaged .otf and .otc (version 2): faces whose text Wine's PostScript driver cannot print. */
 static void PostScriptFonts(const std::string &folder)
 {
     const std::string urw = "../opentype/urw-base35/";
     WriteFile(folder + "Nimbus.otf", ReadFile(Font(urw + "NimbusSans-Bold.otf")));
     WriteFile(folder + "Symbols.OTC", Collect({ReadFile(Font(urw + "D050000L.otf")), ReadFile(Font(urw + "StandardSymbolsPS.otf"))}, 2));
+}
+
+/* The bounding box of the dark pixels of a grey picture within w x h. */
+static RECT InkBox(const std::function<int(int, int)> &grey, int w, int h)
+{
+    RECT box = {w, h, 0, 0};
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++)
+            if (grey(x, y) < 128)
+                box = {std::min<LONG>(box.left, x), std::min<LONG>(box.top, y), std::max<LONG>(box.right, x + 1), std::max<LONG>(box.bottom, y + 1)};
+    return box;
 }
 
 /* Full name @ file name of each record (a short name as "~"), "(!)": the path does not open. */
@@ -29,7 +42,8 @@ static std::vector<std::string> Shown(void)
 /* A folder of every kind, with a .ttc of two faces the system does not know and a .ttf
  * named in characters no code page of ours holds.  The picked file type decides the
  * scan and stays for rescans and the next dialog; each face is registered only while
- * drawn or printed and printed in its own name; a collection is installed once, named
+ * drawn or printed and printed in its own name, a PostScript face as its outlines, as
+ * large and where the screen draws its text, the program going on as before; a collection is installed once, named
  * by its faces, through any face; copy mode keeps the short name. */
 TEST_F(OpenType, EveryFaceOfEveryKindIsScannedDrawnPrintedAndInstalledAsItsOwn)
 {
@@ -68,14 +82,47 @@ TEST_F(OpenType, EveryFaceOfEveryKindIsScannedDrawnPrintedAndInstalledAsItsOwn)
             EXPECT_EQ(step == UM_LOADALL, FamilyListed(face)) << face << " after " << step;
     }
     ReleaseDC(clientWindow, dc);
-    std::string fonts = Print(Dialog("Print")).fonts;
+    PageLayout L; /* the sheet's geometry */
+    printing = 1, ComputeLayout(&L), printing = 0;
+    Capture grid = CaptureWindow(clientWindow);
+    Printout printed = Print(Dialog("Print"));
+    EXPECT_EQ(L.pageCount, printed.pages);
     for (const char *name : {"ZvOtypSansMono ", "ZvOtypSerif ", "ZvOtypSans-Bold "})
-        EXPECT_NE(std::string::npos, fonts.find(name)) << name << " is not in\n" << fonts;
-    for (const char *face : {"ZvOtyp Sans Mono", "ZvOtyp Serif", "ZvOtyp Sans"}) /* loaded for the job only */
-        EXPECT_FALSE(FamilyListed(face)) << face << " after printing";
-
-    PostScriptFonts(folder);
-    ScanFolder(folder);
+        EXPECT_NE(std::string::npos, printed.fonts.find(name)) << name << " is not in\n" << printed.fonts;
+    std::string pgm; /* the sheet at the printer's 300 dpi, 8-bit grey */
+    RunLinux("pdftoppm -r 300 -gray -singlefile \"$(dirname \"$CUPS_SERVER\")\"/pdf/*.pdf /tmp/zvotyp");
+    int width = 0, height = 0, start = ((pgm = ReadFile("Z:\\tmp\\zvotyp.pgm")), 0);
+    ASSERT_EQ(2, sscanf(pgm.c_str(), "P5 %d %d 255%n", &width, &height, &start)) << pgm.substr(0, 20);
+    for (int i = 0, at = 0; i < displayList.count; i++) { /* labels in order; a PostScript face's ink */
+        const FontRecord *r = displayList.records[i];
+        char label[NAME_SIZE];
+        FormatCellLabel(r, label, sizeof label);
+        EXPECT_NE(std::string::npos, at = (int)printed.text.find(label, at)) << label << " in order in\n" << printed.text;
+        int column = i % settings.columns, row = i / settings.columns, w = (int)L.cellWidth;
+        int x0 = (int)(column * (double)L.cellWidth + L.originX), y0 = (int)(row * (double)L.cellHeight + L.originY + L.lineHeight);
+        int h = (int)(L.cellTopOffset + L.cellHeight - L.lineHeight);
+        if (!r->postScriptOutlines)
+            continue;
+        ASSERT_TRUE(x0 + w <= width && y0 + h <= height && row < L.rowsPerPage) << label;
+        unsigned *bits; /* the same text drawn on a screen bitmap */
+        BITMAPINFO info = {{sizeof info.bmiHeader, w, -h, 1, 32}};
+        HDC memory = CreateCompatibleDC(NULL);
+        HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, (void **)&bits, NULL, 0);
+        LOGFONTA face = r->logFont;
+        face.lfHeight = L.sampleFontHeight, face.lfWidth = 0;
+        HFONT font = CreateFontIndirectA(&face);
+        HGDIOBJ oldBitmap = SelectObject(memory, bitmap), oldFont = SelectObject(memory, font);
+        PatBlt(memory, 0, 0, w, h, WHITENESS), TextOutA(memory, 0, 0, settings.sampleText, lstrlenA(settings.sampleText));
+        RECT want = InkBox([&](int x, int y) { return bits[y * w + x] & 0xFF; }, w, h);
+        RECT got = InkBox([&](int x, int y) { return (uint8_t)pgm[start + 1 + (size_t)(y0 + y) * width + x0 + x]; }, w, h);
+        SelectObject(memory, oldBitmap), SelectObject(memory, oldFont), DeleteObject(bitmap), DeleteObject(font), DeleteDC(memory);
+        const int across[] = {(int)(want.right - want.left), (int)(want.bottom - want.top)};
+        for (int edge = 0; edge < 4; edge++) /* left, top, right, bottom: within 2 % of the extent */
+            EXPECT_NEAR((&want.left)[edge], (&got.left)[edge], 1 + 0.02 * across[edge % 2]) << label << " edge " << edge;
+    }
+    EXPECT_EQ(0, Differences(grid, CaptureWindow(clientWindow))); /* the same grid */
+    for (int i = 0; i < displayList.count; i++) /* every file registered for the job is removed */
+        EXPECT_FALSE(RemoveFontResourceA(displayList.records[i]->filePath)) << displayList.records[i]->filePath;
     ASSERT_EQ(all, Shown());
     const char *pair = "ZvOtyp Sans Mono & ZvOtyp Serif (TrueType)";
     const struct { int face, mode; const char *value; int other; } installs[] = { /* faces as in `all` */
