@@ -20,9 +20,13 @@
 #include <stdlib.h>
 #include <string.h>
 
-/* The largest distance, in device pixels, that a flattened curve may lie from the
- * true one: a tenth of a pixel, invisible at 300 dpi and at 600 dpi alike. */
-static const double kFlatness = 0.1;
+/* The largest distance that a flattened curve may lie from the true one: a quarter
+ * of a 600-dpi dot (1/2400 inch), and never less than a quarter of a device pixel,
+ * since the printer driver takes corners in whole device pixels and a finer step
+ * could not reach the paper.  Every further corner costs time: the driver writes
+ * each one out. */
+static const double kFlatnessPixels = 0.25;
+static const double kFlatnessInches = 1.0 / 2400;
 static const int kMaxSegments = 256;
 /* Points of one curve record; a PostScript face's records hold three. */
 static const int kMaxCurvePoints = 256;
@@ -45,6 +49,7 @@ struct OutlineCell {
     int previousFillMode;
     int selected;                /* brush and pen are in the target */
     int ascent;
+    double flatness;             /* in device pixels */
     POINT *points;
     int pointCount, pointRoom;
     INT *contours;
@@ -82,26 +87,40 @@ static int StartContour(void)
     return 1;
 }
 
+/* Adds a corner in device pixels.  The printer driver writes every corner out, so
+ * one that repeats the last or lies straight on from the two before is merged. */
 static int AddPoint(Vector p)
 {
     if (!Reserve((void **)&cell.points, &cell.pointRoom, cell.pointCount + 1,
                  sizeof *cell.points))
         return 0;
-    cell.points[cell.pointCount].x = (LONG)floor(p.x + 0.5);
-    cell.points[cell.pointCount].y = (LONG)floor(p.y + 0.5);
+    POINT next = {(LONG)floor(p.x + 0.5), (LONG)floor(p.y + 0.5)};
+    INT *corners = &cell.contours[cell.contourCount - 1];
+    POINT *end = cell.points + cell.pointCount;
+    if (*corners >= 1 && end[-1].x == next.x && end[-1].y == next.y)
+        return 1;
+    if (*corners >= 2) {
+        LONG ax = end[-1].x - end[-2].x, ay = end[-1].y - end[-2].y;
+        LONG bx = next.x - end[-1].x, by = next.y - end[-1].y;
+        if (ax * by == ay * bx && ax * bx + ay * by > 0) {
+            end[-1] = next;
+            return 1;
+        }
+    }
+    *end = next;
     cell.pointCount++;
-    cell.contours[cell.contourCount - 1]++;
+    (*corners)++;
     return 1;
 }
 
 /* A cubic Bezier from p0 (already added) to p3, cut into as many straight pieces
- * as keep every piece within kFlatness of the curve: the error of n even steps is
+ * as keep every piece within the flatness of the curve: the error of n even steps is
  * at most 3/4 of the control polygon's largest second difference over n squared. */
 static int AddCubic(Vector p0, Vector p1, Vector p2, Vector p3)
 {
     double bend = fmax(hypot(p0.x - 2 * p1.x + p2.x, p0.y - 2 * p1.y + p2.y),
                        hypot(p1.x - 2 * p2.x + p3.x, p1.y - 2 * p2.y + p3.y));
-    int steps = (int)ceil(sqrt(0.75 * bend / kFlatness));
+    int steps = (int)ceil(sqrt(0.75 * bend / cell.flatness));
     steps = steps < 1 ? 1 : (steps > kMaxSegments ? kMaxSegments : steps);
     for (int i = 1; i <= steps; i++) {
         double t = (double)i / steps, s = 1 - t;
@@ -224,6 +243,7 @@ int BeginOutlineText(HDC target, const LOGFONTA *face)
         return 0;
     }
     cell.ascent = metrics.tmAscent;
+    cell.flatness = fmax(kFlatnessPixels, GetDeviceCaps(target, LOGPIXELSY) * kFlatnessInches);
     /* The printer context's own brush is white: the cell brings its own, in the
      * colour text would have. */
     cell.brush = CreateSolidBrush(GetTextColor(target));
