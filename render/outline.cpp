@@ -149,7 +149,7 @@ static int AddQuadratic(Vector p0, Vector p1, Vector p2)
 static int AddCurve(WORD type, const Vector *p, int count, Vector *last)
 {
     int ok = 1;
-    if (type == TT_PRIM_LINE) {
+    if (type == TT_PRIM_LINE || count < 2) {
         for (int i = 0; i < count && ok; i++)
             ok = AddPoint(p[i]);
     } else if (count % 3 == 0) {
