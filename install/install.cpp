@@ -9,9 +9,10 @@
  * lists.  When the machine-wide install is refused for lack of rights (a standard
  * user on Windows Vista and later), the same font is installed for the current
  * user instead: into the user's own Fonts folder and HKEY_CURRENT_USER font list,
- * as Windows 10 (1809) and later install fonts without elevation.  Never shows a message: a failure leaves its reason in installMessage for
- * the caller, the install dialog (installdlg.cpp).  A failed call undoes what it
- * did itself, so the Fonts folder and the registry are left as they were. */
+ * as Windows 10 (1809) and later install fonts without elevation.
+ * Never shows a message: a failure leaves its reason in installMessage for the
+ * caller, the install dialog (installdlg.cpp).  A failed call undoes what it did
+ * itself, so the Fonts folders and the registry are left as they were. */
 #include "install.h"
 
 #include <shlobj.h>

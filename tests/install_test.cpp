@@ -36,9 +36,9 @@ std::string SystemState(void)
     return RegCloseKey(key), state + (FamilyListed("ZvInst Sans") ? "listed" : "not listed");
 }
 
-/* chattr +i makes the Fonts folder refuse every write, even root's: Wine says access denied. */
+/* chattr +i: every write refused, even root's; Wine says access denied. */
 void Immutable(const char *flag) { RunLinux(std::string("chattr ") + flag + " \"$WINEPREFIX/drive_c/windows/Fonts\""); }
-/* The machine-wide install refused: 1 by the Fonts folder, 2 opening its key, 3 setting the value. */
+/* Refused machine-wide: 1 by the Fonts folder, 2 opening its key, 3 setting the value. */
 void Refuse(int how) { how == 1 ? Immutable("+i") : SetFault(how == 2 ? FAULT_REG_OPEN : FAULT_REG_SET_VALUE, 0, how > 1); }
 
 class Install : public Program {

@@ -58,8 +58,7 @@ TEST_F(Shell, TheInfoDialogNamesThePagesTheVisibleRowsSpan)
 
 typedef Program At144Dpi;
 
-/* Aware of the system's DPI (its manifest says so), the program lays out at the
- * screen's own resolution; without a printer the page figures follow it too. */
+/* Without a printer the page figures follow the screen too. */
 TEST_F(At144Dpi, TheGridAndTheInfoDialogFollowTheScreensResolution)
 {
     if (getenv("ZENVRIX_AT_144_DPI") == NULL)
@@ -73,7 +72,7 @@ TEST_F(At144Dpi, TheGridAndTheInfoDialogFollowTheScreensResolution)
         for (int id : {IDC_INFO_FONTS, IDC_INFO_PAGES, IDC_INFO_FILL, IDC_INFO_VISIBLE}) info += ControlText(dialog, id) + "|"; }));
     SendCommand(CMD_INFO);
     EXPECT_EQ("100|9|50 %|1-2|", info); /* 4 rows of 102 pixels on a sheet of 427 */
-    const PageLayout &l = pageLayout; /* 15 points: 30 pixels, a line 34, 12 characters */
+    const PageLayout &l = pageLayout; /* 15 points: 30 pixels, a line 34 */
     EXPECT_EQ((std::vector<float>{144, 12, 3, 102, 10, -30, 5, 4}), (std::vector<float>{(float)l.screenDpiY, (float)l.charsPerLine,
         (float)l.linesPerCell, l.cellHeight, (float)l.cellTopOffset, (float)l.sampleFontHeight, (float)l.visibleRows, (float)l.rowsPerPage}));
 }
