@@ -266,14 +266,14 @@ void ForgetFonts(const std::string &prefix)
     }
     RemoveDirectoryA(UserFontsFolder().c_str()); /* when empty */
     for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
-    for (const char *keyPath : {fontKeyNt, fontKey}) {
-        HKEY key = NULL;
-        char name[400];
-        RegOpenKeyExA(root, keyPath, 0, KEY_ALL_ACCESS, &key);
-        for (DWORD i = 0, size = sizeof name; RegEnumValueA(key, i, name, &size, 0, 0, 0, 0) == 0; size = sizeof name)
-            i += strncmp(name, prefix.c_str(), prefix.size()) != 0 || RegDeleteValueA(key, name) != 0;
-        RegCloseKey(key);
-    }
+        for (const char *keyPath : {fontKeyNt, fontKey}) {
+            HKEY key = NULL;
+            char name[400];
+            RegOpenKeyExA(root, keyPath, 0, KEY_ALL_ACCESS, &key);
+            for (DWORD i = 0, size = sizeof name; RegEnumValueA(key, i, name, &size, 0, 0, 0, 0) == 0; size = sizeof name)
+                i += strncmp(name, prefix.c_str(), prefix.size()) != 0 || RegDeleteValueA(key, name) != 0;
+            RegCloseKey(key);
+        }
 }
 
 static int CALLBACK Found(const LOGFONTA *, const TEXTMETRICA *, DWORD, LPARAM found) { return *(bool *)found = true, 0; }

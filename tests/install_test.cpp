@@ -1,7 +1,6 @@
-/* install_test.cpp - installing folder fonts (DejaVu Sans renamed "ZvInst") into the
- * test's Wine prefix: copied or in place, refused when listed already, for the user
- * alone when the machine-wide install is refused, nothing left behind on any
- * failure, and the Install Font dialog's scope and failure boxes. */
+/* install_test.cpp - installing folder fonts (DejaVu Sans renamed "ZvInst") into the test's
+ * Wine prefix: copied or in place, for the user alone when refused machine-wide, refused when
+ * listed already, nothing left behind on any failure, the Install Font dialog's boxes. */
 #include <algorithm>
 
 #include "harness.h"
@@ -107,7 +106,8 @@ TEST_F(Install, EveryInjectedFailureOrAFileInTheWayLeavesNothingBehind)
         ClearFaults(), Immutable("-i");
         EXPECT_STREQ(c.message, installMessage) << c.fault;
         EXPECT_EQ(before, SystemState()) << c.mode << " fault " << c.fault;
-        EXPECT_FALSE(RemoveFontResourceA((FontsFolder() + "ZvInstSans-Oblique.ttf").c_str())) << c.fault; /* none left */
+        for (const std::string &fonts : {FontsFolder(), UserFontsFolder()}) /* no font resource left */
+            EXPECT_FALSE(RemoveFontResourceA((fonts + "ZvInstSans-Oblique.ttf").c_str())) << c.fault;
     }
 }
 

@@ -1,8 +1,7 @@
-/* release_test.cpp - what Windows reports for zenvrix.exe and zenvrix-info.exe in the
- * file's properties (GetFileVersionInfoA) and reads from their manifests before they
- * start: the programs beside this test program, or those of the unpacked release
- * folder named by ZENVRIX_RELEASE_DIR (set by tests/e2e/release.sh), whose name must
- * then carry the same version and word size. */
+/* release_test.cpp - what Windows reports for zenvrix.exe and zenvrix-info.exe in the file's
+ * properties (GetFileVersionInfoA) and reads from their manifests: the programs beside this test
+ * program, or those of the unpacked release folder named by ZENVRIX_RELEASE_DIR (set by
+ * tests/e2e/release.sh), whose name must then carry the same version and word size. */
 #include <windows.h>
 
 #include <gtest/gtest.h>

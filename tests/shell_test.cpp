@@ -1,6 +1,5 @@
-/* shell_test.cpp - start-up that cannot go on, and the shell's own commands: size
- * steps, the toolbar's Bold button clicked for real, the Info dialog's pages; on a
- * screen of 144 dpi, the grid and the Info dialog's figures. */
+/* shell_test.cpp - start-up that cannot go on, and the shell's own commands: size steps,
+ * the toolbar's Bold button clicked for real, the Info dialog's pages, also at 144 dpi. */
 #include "harness.h"
 
 #include <commctrl.h>
