@@ -76,6 +76,7 @@ int Differences(const Capture &a, const Capture &b);
 
 std::string TempDir(const std::string &name); /* testdata\name\, fresh and empty */
 std::string FontsFolder(void);                /* the prefix's Windows\Fonts\ */
+std::string UserFontsFolder(void);            /* the user's, under %LOCALAPPDATA% */
 std::string Font(const std::string &relative); /* under /usr/share/fonts/truetype */
 std::string ReadFile(const std::string &path);
 void WriteFile(const std::string &path, const std::string &bytes);
