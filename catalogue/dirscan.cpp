@@ -17,6 +17,7 @@
 #include "../app/settings.h"
 #include "../app/shell.h"
 #include "../resources/resource.h"
+#include "scancache.h"
 
 static const char kCantCloseDirectory[] = "can't close directory";
 
@@ -263,7 +264,7 @@ int ScanDirectory(HDC dc, const char *directory, HWND progressBar, int *stop)
         } else if (const char *name = ReadableFontName(directory, &entry)) {
             if (progressBar != NULL)
                 StepProgress(progressBar);
-            ReadFontFileKinds(dc, directory, name, ScanKinds());
+            ReadListedFontFile(dc, directory, name, &entry, ScanKinds());
             PollEscape(stop);
         }
     } while (FindNextFileA(find, &entry));
@@ -311,7 +312,9 @@ int ScanDirectoryFonts(HDC dc)
     if (count > 0)
         bar = CreateScanProgress(count, &dialog);
     BeginFontFileRun(dc);
+    BeginScanCache();
     int result = ScanDirectory(dc, directory, bar, &stop);
+    EndScanCache();
     EndFontFileRun();
     if (bar != NULL)
         DestroyWindow(bar);
