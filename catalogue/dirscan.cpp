@@ -234,9 +234,16 @@ static void StepProgress(HWND bar)
     }
 }
 
+/* Asking for the key's state costs tens of microseconds under Wine, more than a
+ * file served from what an earlier scan read: after such files it is asked at
+ * most this often. */
+static const DWORD kEscapePollMs = 10;
+static DWORD escapePolledAt;
+
 /* Escape ends the scan after the current file; while it is held the scan waits. */
 static void PollEscape(int *stop)
 {
+    escapePolledAt = GetTickCount();
     if (!(GetAsyncKeyState(VK_ESCAPE) & 0x8000))
         return;
     while (GetAsyncKeyState(VK_ESCAPE) & 0x8000)
@@ -264,8 +271,9 @@ int ScanDirectory(HDC dc, const char *directory, HWND progressBar, int *stop)
         } else if (const char *name = ReadableFontName(directory, &entry)) {
             if (progressBar != NULL)
                 StepProgress(progressBar);
-            ReadListedFontFile(dc, directory, name, &entry, ScanKinds());
-            PollEscape(stop);
+            if (ReadListedFontFile(dc, directory, name, &entry, ScanKinds()) ||
+                GetTickCount() - escapePolledAt >= kEscapePollMs)
+                PollEscape(stop);
         }
     } while (FindNextFileA(find, &entry));
     return CloseListing(find);

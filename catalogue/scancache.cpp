@@ -303,15 +303,16 @@ static int Serve(HDC dc, CachedFile *file, const char *fileName)
     return served;
 }
 
-void ReadListedFontFile(HDC dc, const char *directory, const char *fileName,
-                        const WIN32_FIND_DATAA *entry, int kinds)
+int ReadListedFontFile(HDC dc, const char *directory, const char *fileName,
+                       const WIN32_FIND_DATAA *entry, int kinds)
 {
     char path[NAME_SIZE];
     int length = snprintf(path, sizeof path, "%s%s", directory, fileName);
     if (length < 0 || length >= (int)sizeof path) {
         ReadFontFileKinds(dc, directory, fileName, kinds);
-        return;
+        return 1;
     }
+    int read = 0;
     unsigned hash = HashOf(path, kinds);
     if (CachedFile *file = TakeCachedFile(path, kinds, hash, entry)) {
         /* Out of the cache while it is served: running out of memory empties
@@ -326,6 +327,7 @@ void ReadListedFontFile(HDC dc, const char *directory, const char *fileName,
             free(file);
         }
     } else {
+        read = 1;
         int before = catalogue.count;
         unsigned emptied = cache.emptied;
         /* A read cut short (the file not opened or read, memory or metrics lacking)
@@ -339,6 +341,7 @@ void ReadListedFontFile(HDC dc, const char *directory, const char *fileName,
         }
     }
     CutBack();
+    return read;
 }
 
 void BeginScanCache(void)

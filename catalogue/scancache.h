@@ -21,9 +21,9 @@ void BeginScanCache(void);
 void EndScanCache(void);
 
 /* Gives the Catalogue the records of one font file that the listing returned:
- * those kept for it when its key is unchanged, else those ReadFontFileKinds reads
- * (and the cache keeps). */
-void ReadListedFontFile(HDC dc, const char *directory, const char *fileName,
+ * those kept for it when its key is unchanged (0 is returned), else those
+ * ReadFontFileKinds reads and the cache keeps (1: the file was read). */
+int ReadListedFontFile(HDC dc, const char *directory, const char *fileName,
                         const WIN32_FIND_DATAA *entry, int kinds);
 
 /* Frees everything the cache holds; 1 when it held something. */
