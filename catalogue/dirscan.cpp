@@ -26,6 +26,10 @@ static const char kCantCloseDirectory[] = "can't close directory";
  * not the files, the cost of a scan. */
 static const DWORD kProgressPaintMs = 50;
 static DWORD progressPaintedAt;
+/* On a loaded machine a repaint can take far longer: the next one then waits ten
+ * times as long as the last took, so painting stays a small part of a rescan of
+ * files read before, which costs little more than the listing. */
+static DWORD progressPaintGap = kProgressPaintMs;
 
 /* Even with its redrawing off, the progress control invalidates itself on every
  * step, which costs as much as reading a small font.  Its window procedure is
@@ -225,12 +229,14 @@ static void StepProgress(HWND bar)
 {
     SendMessageA(bar, PBM_STEPIT, 0, 0);
     DWORD now = GetTickCount();
-    if (now - progressPaintedAt >= kProgressPaintMs) {
+    if (now - progressPaintedAt >= progressPaintGap) {
         FlushScanBar(bar);
         SendMessageA(bar, WM_SETREDRAW, TRUE, 0);
         RedrawWindow(bar, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW);
         SendMessageA(bar, WM_SETREDRAW, FALSE, 0);
-        progressPaintedAt = now;
+        progressPaintedAt = GetTickCount();
+        DWORD took = progressPaintedAt - now;
+        progressPaintGap = took * 10 > kProgressPaintMs ? took * 10 : kProgressPaintMs;
     }
 }
 
@@ -299,6 +305,7 @@ HWND CreateScanProgress(int count, HWND *dialog)
     UpdateWindow(*dialog);
     SendMessageA(bar, WM_SETREDRAW, FALSE, 0);
     progressPaintedAt = GetTickCount();
+    progressPaintGap = kProgressPaintMs;
     scanBar.step = step;
     scanBar.controlProc = (WNDPROC)SetWindowLongPtrA(bar, GWLP_WNDPROC, (LONG_PTR)ScanBarProc);
     if (scanBar.controlProc != NULL)
