@@ -54,6 +54,9 @@ void EndFontFileRun(void);
 /* Inside a run, takes the metrics anew: a message box shown meanwhile let other
  * windows paint, perhaps through the same context.  Outside a run, nothing. */
 void RenewFontFileRun(void);
+/* The metrics every record of a file read on dc carries (those of the run when dc
+ * is the run's context); 0 when they cannot be had. */
+int TakeFontFileMetrics(HDC dc, TEXTMETRICA *metrics);
 
 /* The result of the last ReadFontFile, and a short English text for it. */
 extern FontFileResult lastFontFileResult;

@@ -40,7 +40,7 @@ void RenewFontFileRun(void)
         BeginFontFileRun(runDc);
 }
 
-static int TakeMetrics(HDC dc, TEXTMETRICA *metrics)
+int TakeFontFileMetrics(HDC dc, TEXTMETRICA *metrics)
 {
     if (dc != NULL && dc == runDc) {
         *metrics = runMetrics;
@@ -212,7 +212,7 @@ FontFileResult ReadFontFace(HDC dc, const char *directory, const char *fileName,
     CopyText(record->fileName, fileName);
     CopyText(record->filePath, path);
     record->fontType = TRUETYPE_FONTTYPE;
-    if (!TakeMetrics(dc, &record->textMetrics))
+    if (!TakeFontFileMetrics(dc, &record->textMetrics))
         return FONT_FILE_NO_METRICS;
     return FONT_FILE_OK;
 }
@@ -244,10 +244,11 @@ void ReadFontFile(HDC dc, const char *directory, const char *fileName)
 /* Every face of the file in its order; a face that cannot be read is passed over,
  * and the file counts as read when some face was.  Running out of memory ends the
  * file: its message was shown once. */
-void ReadFontFileKinds(HDC dc, const char *directory, const char *fileName, int kinds)
+int ReadFontFileKinds(HDC dc, const char *directory, const char *fileName, int kinds)
 {
     static FontRecord record;    /* no allocation per file */
     int faceCount = 1;
+    int complete = 1;
     FontFileResult fileResult = FONT_FILE_NOT_TRUETYPE;
     for (int face = 0; face < faceCount; face++) {
         FontFileResult result =
@@ -258,16 +259,22 @@ void ReadFontFileKinds(HDC dc, const char *directory, const char *fileName, int 
             result = FONT_FILE_NO_MEMORY;
         if (fileResult != FONT_FILE_OK)
             fileResult = result;
+        if (result == FONT_FILE_NO_METRICS)
+            complete = 0;
         if (result == FONT_FILE_NO_MEMORY) {
             RenewFontFileRun();  /* after the out-of-memory message */
+            complete = 0;
             break;
         }
         /* A file that cannot be found, opened or read gives no other face either. */
         if (result == FONT_FILE_PATH_TOO_LONG || result == FONT_FILE_CANT_OPEN ||
-            result == FONT_FILE_CANT_READ)
+            result == FONT_FILE_CANT_READ) {
+            complete = 0;
             break;
+        }
     }
     lastFontFileResult = fileResult;
+    return complete;
 }
 
 const char *FontFileResultText(FontFileResult result)
