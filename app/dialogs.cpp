@@ -6,7 +6,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "../catalogue/fontlist.h"
+#include "../catalogue/fontfiles.h"
 #include "../render/layout.h"
 #include "../resources/resource.h"
 #include "settings.h"
@@ -27,13 +27,25 @@ INT_PTR CALLBACK ValueDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     return 0;
 }
 
+/* Takes the dialog's text: its first 511 bytes, in UTF-8 cut between characters.
+ * It is read whole first, since a conversion into too short a buffer may stop in
+ * the middle of a character. */
+static void TakeCustomText(HWND dialog)
+{
+    static char typed[4 * CUSTOM_TEXT_SIZE];
+    int length = GetDlgItemTextA(dialog, IDC_TEXT_EDIT, typed, (int)sizeof typed);
+    length = TextCutLength(typed, length, CUSTOM_TEXT_SIZE - 1, AnsiIsUtf8());
+    memcpy(settings.customText, typed, (size_t)length);
+    settings.customText[length] = 0;
+}
+
 /* Ends with 1 after taking the text (an empty one becomes "-"), 0 on Cancel. */
 INT_PTR CALLBACK TextDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
     if (message == WM_INITDIALOG) {
         SetDlgItemTextA(dialog, IDC_TEXT_EDIT, settings.customText);
     } else if (message == WM_COMMAND && wParam == IDOK) {
-        GetDlgItemTextA(dialog, IDC_TEXT_EDIT, settings.customText, CUSTOM_TEXT_SIZE);
+        TakeCustomText(dialog);
         if (settings.customText[0] == 0)
             strcpy(settings.customText, "-");
         EndDialog(dialog, 1);

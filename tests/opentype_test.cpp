@@ -1,12 +1,13 @@
-/* opentype_test.cpp - OpenType files, font collections and a file name the code page
- * cannot spell, in the running program: scanned, drawn, printed and installed. */
+/* opentype_test.cpp - OpenType files, font collections, Greek and CJK file names and
+ * texts, in the running program: scanned, drawn, printed and installed. */
 #include "harness.h"
 #include "install/install.h"
+#include "render/draw.h"
 #include "tests/collection.h"
 
 typedef Program OpenType;
 
-static void Forget(void) { ForgetFonts("ZvOtyp"), ForgetFonts("ZvOt"); } /* "ZvOt": the short name too */
+static void Forget(void) { ForgetFonts("ZvOtyp"); }
 
 /* Packaged .otf and .otc (version 2): Wine's PostScript driver crashes on their outlines. */
 static void PostScriptFonts(const std::string &folder)
@@ -16,33 +17,36 @@ static void PostScriptFonts(const std::string &folder)
     WriteFile(folder + "Symbols.OTC", Collect({ReadFile(Font(urw + "D050000L.otf")), ReadFile(Font(urw + "StandardSymbolsPS.otf"))}, 2));
 }
 
-/* Full name @ file name of each record (a short name as "~"), "(!)": the path does not open. */
+/* Full name @ file name of each record, "(!)": the path does not open. */
 static std::vector<std::string> Shown(void)
 {
     std::vector<std::string> shown;
     for (const FontRecord *r : std::vector<FontRecord *>(catalogue.records, catalogue.records + catalogue.count))
-        shown.push_back(std::string(r->fullFontName) + "@" + (strchr(r->fileName, '~') ? "~" : r->fileName) +
+        shown.push_back(std::string(r->fullFontName) + "@" + r->fileName +
                         (GetFileAttributesA(r->filePath) == INVALID_FILE_ATTRIBUTES ? " (!)" : ""));
     return shown;
 }
 
-/* A folder of every kind, with a .ttc of two faces the system does not know and a .ttf
- * named in characters no code page of ours holds.  The picked file type decides the
- * scan and stays for rescans and the next dialog; each face is registered only while
- * drawn or printed and printed in its own name; a collection is installed once, named
- * by its faces, through any face; copy mode keeps the short name. */
+/* A folder of every kind, with a .ttc of two faces the system does not know and .ttf
+ * files named in CJK and Greek (UTF-8, the program's code page).  The picked file type
+ * decides the scan and stays for rescans and the next dialog; file names are shown as
+ * written; each face is registered only while drawn or printed and prints a Greek and
+ * Cyrillic custom text in its own name; a collection is installed once, named by its
+ * faces, through any face. */
 TEST_F(OpenType, EveryFaceOfEveryKindIsScannedDrawnPrintedAndInstalledAsItsOwn)
 {
     const std::string folder = (Forget(), TempDir("ZvOtyp")), mono = folder + "ZvOtypSansMono.ttf";
-    for (const char *face : {"DejaVuSansMono.ttf", "DejaVuSerif.ttf", "DejaVuSans-Bold.ttf"})
+    for (const char *face : {"DejaVuSansMono.ttf", "DejaVuSerif.ttf", "DejaVuSans-Bold.ttf", "DejaVuSansCondensed.ttf"})
         RenamedFont(face, "ZvOtyp");
     WriteFile(mono, Collect({ReadFile(mono), ReadFile(folder + "ZvOtypSerif.ttf")}, 1));
     MoveFileA(mono.c_str(), (folder + "ZvOtypPair.ttc").c_str()), DeleteFileA((folder + "ZvOtypSerif.ttf").c_str());
     std::wstring wide(folder.begin(), folder.end());
-    ASSERT_TRUE(MoveFileW((wide + L"ZvOtypSans-Bold.ttf").c_str(), (wide + L"ZvOt\u5b57\u4f53.ttf").c_str()));
+    const std::wstring written[] = {L"ZvOtyp\u5b57\u4f53.ttf", L"ZvOtyp\u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac.ttf"};
+    ASSERT_TRUE(MoveFileW((wide + L"ZvOtypSans-Bold.ttf").c_str(), (wide + written[0]).c_str()));
+    ASSERT_TRUE(MoveFileW((wide + L"ZvOtypSansCondensed.ttf").c_str(), (wide + written[1]).c_str()));
     PostScriptFonts(folder);
-    const std::vector<std::string> ttf = {"ZvOtyp Sans Bold@~"}, all = {
-        "D050000L@Symbols.OTC", "NimbusSans-Bold@Nimbus.otf", "Standard Symbols PS@Symbols.OTC", "ZvOtyp Sans Bold@~",
+    const std::vector<std::string> ttf = {"ZvOtyp Sans Bold@ZvOtyp字体.ttf", "ZvOtyp Sans Condensed@ZvOtypΕλληνικά.ttf"}, all = {
+        "D050000L@Symbols.OTC", "NimbusSans-Bold@Nimbus.otf", "Standard Symbols PS@Symbols.OTC", ttf[0], ttf[1],
         "ZvOtyp Sans Mono@ZvOtypPair.ttc", "ZvOtyp Serif@ZvOtypPair.ttc"};
     const struct { int type; const char *typeBefore; const std::vector<std::string> &faces; } types[] = {
         {3, "True Type Fonts", all}, {2, "All fonts", ttf}, {3, "All Files", all}, {1, "All fonts", ttf}};
@@ -58,6 +62,16 @@ TEST_F(OpenType, EveryFaceOfEveryKindIsScannedDrawnPrintedAndInstalledAsItsOwn)
         for (int rescans = 0; rescans < 2; rescans++, SendMessageA(mainWindow, UM_RESCAN, 0, 0))
             EXPECT_EQ(c.faces, Shown()) << c.type << " after rescans: " << rescans;
     }
+    settings.labelMode = LABEL_FILE_NAME, SendMessageA(mainWindow, UM_REBUILD, 0, 0);
+    for (int i = 0; i < 2; i++) { /* the label, and the Install Font dialog read back in UTF-16 */
+        char label[NAME_SIZE];
+        std::wstring path;
+        FormatCellLabel(displayList.records[i], label, sizeof label);
+        EXPECT_EQ(ttf[i].substr(ttf[i].find('@') + 1), label);
+        ScriptExpect(Inspect(Dialog("Install Font", IDCANCEL), [&](HWND d) { path = ControlTextW(d, IDC_INSTALL_PATH); }));
+        shell.selectedFont = i, DialogBoxParamA(appInstance, MAKEINTRESOURCEA(DIALOG_INSTALL), mainWindow, InstallDialogProc, 0);
+        EXPECT_EQ(wide + written[i], path);
+    }
 
     settings.allFontFiles = 1;
     DeleteFileA((folder + "Nimbus.otf").c_str()), DeleteFileA((folder + "Symbols.OTC").c_str());
@@ -69,9 +83,19 @@ TEST_F(OpenType, EveryFaceOfEveryKindIsScannedDrawnPrintedAndInstalledAsItsOwn)
             EXPECT_EQ(step == UM_LOADALL, FamilyListed(face)) << face << " after " << step;
     }
     ReleaseDC(clientWindow, dc);
-    std::string fonts = Print(Dialog("Print")).fonts;
-    for (const char *name : {"ZvOtypSansMono ", "ZvOtypSerif ", "ZvOtypSans-Bold "})
-        EXPECT_NE(std::string::npos, fonts.find(name)) << name << " is not in\n" << fonts;
+    ScriptExpect(Inspect(Dialog("Write text"), [](HWND d) {
+        SendDlgItemMessageW(d, IDC_TEXT_EDIT, WM_SETTEXT, 0, (LPARAM)L"\u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac \u041a\u0438\u0440\u0438\u043b\u043b\u0438\u0446\u0430");
+    }));
+    SendCommand(CMD_TEXT_DEFINE);
+    EXPECT_STREQ("Ελληνικά Кириллица", settings.sampleText);
+    Printout printout = Print(Dialog("Print"));
+    for (const char *name : {"ZvOtypSansMono ", "ZvOtypSerif ", "ZvOtypSans-Bold ", "ZvOtypSansCondensed "})
+        EXPECT_NE(std::string::npos, printout.fonts.find(name)) << name << " is not in\n" << printout.fonts;
+    size_t cells = 0; /* every TrueType face drew the text (wrapped after 16 characters there) */
+    for (size_t at = printout.text.find("Ελληνικά Кирилли"); at != std::string::npos; at = printout.text.find("Ελληνικά", at + 1))
+        cells++;
+    EXPECT_EQ(4u, cells) << printout.text;
+    EXPECT_NE(std::string::npos, printout.text.find("ZvOtypΕλληνικά.ttf")) << "the label as written";
     for (const char *face : {"ZvOtyp Sans Mono", "ZvOtyp Serif", "ZvOtyp Sans"}) /* loaded for the job only */
         EXPECT_FALSE(FamilyListed(face)) << face << " after printing";
 
@@ -80,7 +104,8 @@ TEST_F(OpenType, EveryFaceOfEveryKindIsScannedDrawnPrintedAndInstalledAsItsOwn)
     ASSERT_EQ(all, Shown());
     const char *pair = "ZvOtyp Sans Mono & ZvOtyp Serif (TrueType)";
     const struct { int face, mode; const char *value; int other; } installs[] = { /* faces as in `all` */
-        {5, IDC_INSTALL_COPY, pair, 4}, {4, IDC_INSTALL_NOCOPY, pair, 5}, {3, IDC_INSTALL_COPY, "ZvOtyp Sans Bold (TrueType)", -1},
+        {6, IDC_INSTALL_COPY, pair, 5}, {5, IDC_INSTALL_NOCOPY, pair, 6}, {3, IDC_INSTALL_COPY, "ZvOtyp Sans Bold (TrueType)", -1},
+        {4, IDC_INSTALL_COPY, "ZvOtyp Sans Condensed (TrueType)", -1},
         {0, IDC_INSTALL_NOCOPY, "D050000L & Standard Symbols PS (OpenType)", 0}}; /* packaged: installed already */
     for (const auto &c : installs) {
         const FontRecord *record = catalogue.records[c.face];
@@ -101,7 +126,27 @@ TEST_F(OpenType, EveryFaceOfEveryKindIsScannedDrawnPrintedAndInstalledAsItsOwn)
         Forget();
     }
     installMode = IDC_INSTALL_COPY; /* a walk over both faces: the file once, no box for the second */
-    ForEachCatalogueFont(NULL, (FONTENUMPROCA)InstallCatalogueFont, 0, 4, 5);
+    ForEachCatalogueFont(NULL, (FONTENUMPROCA)InstallCatalogueFont, 0, 5, 6);
     EXPECT_EQ(0, RegGetValueA(HKEY_LOCAL_MACHINE, fontKeyNt, pair, RRF_RT_REG_SZ, NULL, NULL, NULL));
     Forget();
+}
+
+/* A CJK collection of fonts-wqy names itself in the system's language: in Chinese under a
+ * Chinese locale (CTest's opentype_test_in_chinese), read back in UTF-16 from both dialogs. */
+TEST_F(OpenType, NamesInTheSystemsLanguageReachTheDialogsInAnyScript)
+{
+    const std::string folder = TempDir("ZvWqy");
+    const bool chinese = getenv("LANG") != NULL && strncmp(getenv("LANG"), "zh_CN", 5) == 0;
+    ASSERT_EQ(chinese, GetSystemDefaultLCID() == 0x804);
+    WriteFile(folder + "wqy.ttc", ReadFile(Font("wqy/wqy-microhei.ttc")));
+    settings.allFontFiles = 1, ScanFolder(folder);
+    const std::wstring name = chinese ? L"\u6587\u6cc9\u9a7f\u5fae\u7c73\u9ed1" : L"WenQuanYi Micro Hei";
+    std::wstring shown, info;
+    ScriptExpect(Inspect(Dialog("Install Font", IDCANCEL), [&](HWND d) {
+        shown = ControlTextW(d, IDC_INSTALL_NAME), SendMessageA(d, WM_COMMAND, IDC_FONT_INFO, 0);
+    }));
+    ScriptExpect(Inspect(Dialog("Font information"), [&](HWND d) { info = ControlTextW(d, IDC_FONTINFO_TEXT); }));
+    shell.selectedFont = 0, DialogBoxParamA(appInstance, MAKEINTRESOURCEA(DIALOG_INSTALL), mainWindow, InstallDialogProc, 0);
+    EXPECT_EQ(name, shown);
+    EXPECT_EQ(L"Font Family: " + name + L"\r\n", info.substr(0, name.size() + 15));
 }

@@ -51,11 +51,23 @@ int Latin1(void *, const uint16_t *units, int count, char *out, int size)
     return n;
 }
 
+/* Units below 0x800 in two bytes of UTF-8, the others in three. */
+int Utf8(void *, const uint16_t *units, int count, char *out, int size)
+{
+    std::string text;
+    for (int i = 0; i < count; i++) {
+        unsigned u = units[i];
+        text += u < 0x80 ? std::string(1, (char)u) : u < 0x800 ? std::string{(char)(0xC0 | u >> 6), (char)(0x80 | (u & 63))}
+              : std::string{(char)(0xE0 | u >> 12), (char)(0x80 | (u >> 6 & 63)), (char)(0x80 | (u & 63))};
+    }
+    return (int)text.copy(out, (size_t)size);
+}
+
 const TtfPlatform kEnglish = {0x409, Latin1, NULL};
 
-TtfResult Read(const Bytes &bytes, TtfFontInfo *info, uint32_t lcid = 0x409)
+TtfResult Read(const Bytes &bytes, TtfFontInfo *info, uint32_t lcid = 0x409, int utf8 = 0)
 {
-    TtfPlatform platform = {lcid, Latin1, NULL};
+    TtfPlatform platform = {lcid, utf8 ? Utf8 : Latin1, NULL, utf8};
     SfntImage image;
     SfntImageWhole(&image, (unsigned char *)bytes.data(), (uint32_t)bytes.size());
     return ReadSfntFont(&image, &platform, info);
@@ -70,6 +82,13 @@ Name Win(unsigned id, unsigned language, const std::string &text)
     return {3, language, id, wide};
 }
 Name Mac(unsigned id, const std::string &text) { return {1, 0, id, text}; }
+Name Wide(unsigned id, const std::u16string &text)
+{
+    std::string wide;
+    for (char16_t c : text)
+        wide += std::string{(char)(c >> 8), (char)c};
+    return {3, 0x409, id, wide};
+}
 
 /* DejaVu Sans with a name table of these records appended: its last string ends the file. */
 Bytes WithNames(const std::vector<Name> &names)
@@ -149,6 +168,16 @@ TEST(Names, TheBestRankedRecordIsTakenAndCutToItsMember)
     for (const auto &c : cases) {
         ASSERT_EQ(TTF_OK, Read(WithNames(c.names), &info, c.lcid)) << c.behaviour;
         EXPECT_EQ(c.full + "|" + c.face, std::string(info.fullName) + "|" + info.faceName) << c.behaviour;
+    }
+    auto Repeat = [](const std::string &text, int n) { std::string r; while (n-- > 0) r += text; return r; };
+    const std::string zhe = "\xD0\xB6"; /* UTF-8: cut between characters only, and never to the code units */
+    const struct { std::vector<Name> names; std::string full, face; } utf8[] = {
+        {{Wide(4, u"x" + std::u16string(60, u'\u0436'))}, "x" + Repeat(zhe, 49), ""}, /* 101 bytes to 99 */
+        {{Wide(4, u"\u65e5\u672c\u8a9e"), Wide(1, std::u16string(16, u'\u0436'))}, "\u65e5\u672c\u8a9e", Repeat(zhe, 15)},
+        {{Mac(1, std::string(30, 'm') + zhe)}, "", std::string(30, 'm')}};
+    for (const auto &c : utf8) {
+        ASSERT_EQ(TTF_OK, Read(WithNames(c.names), &info, 0x409, 1)) << c.full;
+        EXPECT_EQ(c.full + "|" + c.face, std::string(info.fullName) + "|" + info.faceName);
     }
     Bytes bytes = WithNames({Win(1, 0x409, "Good"), Win(4, 0x409, "Gone"), Win(0, 0x409, "Kept")});
     size_t name = Table(bytes, "name");

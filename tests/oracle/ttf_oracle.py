@@ -10,17 +10,21 @@ line per face.  Rules, from the file format and the reader's rules:
     record ranks above 0; (3,1) records rank 1 for English (US), 2 for the system
     locale, 3 for both, and replace a name of equal or lower rank (later wins);
     strings of 60,000 bytes or more are passed over;
-  * Unicode text goes through the ANSI code page as Wine converts it
-    (WC_COMPOSITECHECK | WC_SEPCHARS | WC_DISCARDNS, best fit included), cut to
-    100 bytes, to length / 2 and to the member (31 bytes family, 299 others);
+  * Unicode text goes through the program's code page: UTF-8 (the manifest's,
+    lone surrogates as U+FFFD), cut to 100 bytes and to the member (31 bytes
+    family, 299 others) between characters, Macintosh bytes cut alike; or, with
+    --system (a copy of the program whose manifest entry Windows would not know),
+    a system code page as Wine converts it (WC_COMPOSITECHECK | WC_SEPCHARS |
+    WC_DISCARDNS, best fit included), cut to 100 bytes, length / 2 and the member;
   * weight = usWeightClass; fsSelection bits 1, 2, 16, 32 as masked.
-usage: ttf_oracle.py --info PATH/zenvrix-info.exe [--root /usr/share/fonts]
+usage: ttf_oracle.py --info PATH/zenvrix-info.exe [--root /usr/share/fonts] [--system]
 """
 import argparse
 import os
 import struct
 import subprocess
 import sys
+import tempfile
 import unicodedata
 
 from fontTools.ttLib import TTCollection, TTFont
@@ -32,8 +36,16 @@ TAKEN = {0: "copyright", 1: "face", 2: "subfamily", 3: "identifier", 4: "full",
 ORDER = ["face", "subfamily", "full", "identifier", "version", "copyright", "trademark"]
 
 
+class Utf8:
+    utf8 = True
+
+    def convert(self, units):
+        return struct.pack(">%dH" % len(units), *units).decode("utf-16-be", "replace").encode()
+
+
 class CodePage:
     """A single-byte code page from a Wine c_NNNN.nls table."""
+    utf8 = False
 
     def __init__(self, path):
         words = open(path, "rb").read()
@@ -76,8 +88,19 @@ def rank(language, lcid):
     return (1 if language == 0x0409 else 0) + (2 if language == lcid else 0)
 
 
-def c_string(data, size):
-    return data[:size - 1].split(b"\0")[0]
+def cut(data, limit, utf8):
+    """data cut to limit bytes, in UTF-8 never inside a sequence."""
+    data = data[:limit]
+    for back in range(1, min(4, len(data)) + 1) if utf8 else ():
+        lead = data[-back]
+        if lead & 0xC0 != 0x80:
+            need = 4 if lead >= 0xF0 else 3 if lead >= 0xE0 else 2 if lead >= 0xC0 else 1
+            return data[:-back] if back < need else data
+    return data
+
+
+def c_string(data, size, utf8):
+    return cut(data, size - 1, utf8).split(b"\0")[0]
 
 
 def expected_records(path, codepage, lcid):
@@ -106,14 +129,14 @@ def expected_record(font, path, size, codepage, lcid):
         raw = record.string if isinstance(record.string, bytes) else record.string.encode("latin-1")
         if record.platformID == 1:
             if ranks.get(record.nameID, 0) == 0:
-                fields[key] = c_string(raw, member)
+                fields[key] = c_string(raw, member, codepage.utf8)
         elif record.platformID == 3 and record.platEncID == 1:
             r = rank(record.langID, lcid)
             if r < ranks.get(record.nameID, 0) or len(raw) >= 60000:
                 continue
             units = [raw[2 * i] << 8 | raw[2 * i + 1] for i in range(len(raw) // 2)]
-            text = codepage.convert(units)[:100][:len(units)]
-            fields[key] = c_string(text, member)
+            text = cut(codepage.convert(units), 100, codepage.utf8)
+            fields[key] = c_string(text if codepage.utf8 else text[:len(units)], member, codepage.utf8)
             ranks[record.nameID] = r
     if "OS/2" not in font.reader.tables:
         return None
@@ -160,10 +183,16 @@ def main():
     parser.add_argument("--wine", default=os.environ.get("WINE", "wine"))
     parser.add_argument("--budget", type=int, default=30000)  # characters of one command line
     parser.add_argument("--lcid", type=lambda v: int(v, 0), default=0x409)
+    parser.add_argument("--system", action="store_true")
     parser.add_argument("--codepage", default="/usr/share/wine/nls/c_1252.nls")
     args = parser.parse_args()
 
-    codepage = CodePage(args.codepage)
+    codepage = CodePage(args.codepage) if args.system else Utf8()
+    if args.system:
+        program = open(args.info, "rb").read().replace(b"activeCodePage", b"activeCodePagX")
+        folder = tempfile.TemporaryDirectory()  # removed at exit
+        args.info = os.path.join(folder.name, "zenvrix-info.exe")
+        open(args.info, "wb").write(program)
     paths = sorted(os.path.join(d, f) for d, _, files in os.walk(args.root)
                    for f in files if f.lower().endswith(EXTENSIONS))
     if not paths:
