@@ -27,16 +27,16 @@ INT_PTR CALLBACK ValueDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     return 0;
 }
 
-/* Takes the dialog's text: its first 511 bytes, in UTF-8 cut between characters.
- * It is read whole first, since a conversion into too short a buffer may stop in
- * the middle of a character. */
-static void TakeCustomText(HWND dialog)
+int TakeDialogText(HWND dialog, int control, char *text, int size)
 {
+    /* Read whole first: a conversion into too short a buffer may stop in the
+     * middle of a character. */
     static char typed[4 * CUSTOM_TEXT_SIZE];
-    int length = GetDlgItemTextA(dialog, IDC_TEXT_EDIT, typed, (int)sizeof typed);
-    length = TextCutLength(typed, length, CUSTOM_TEXT_SIZE - 1, AnsiIsUtf8());
-    memcpy(settings.customText, typed, (size_t)length);
-    settings.customText[length] = 0;
+    int length = GetDlgItemTextA(dialog, control, typed, (int)sizeof typed);
+    length = TextCutLength(typed, length, size - 1, AnsiIsUtf8());
+    memcpy(text, typed, (size_t)length);
+    text[length] = 0;
+    return length;
 }
 
 /* Ends with 1 after taking the text (an empty one becomes "-"), 0 on Cancel. */
@@ -45,7 +45,7 @@ INT_PTR CALLBACK TextDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     if (message == WM_INITDIALOG) {
         SetDlgItemTextA(dialog, IDC_TEXT_EDIT, settings.customText);
     } else if (message == WM_COMMAND && wParam == IDOK) {
-        TakeCustomText(dialog);
+        TakeDialogText(dialog, IDC_TEXT_EDIT, settings.customText, CUSTOM_TEXT_SIZE);
         if (settings.customText[0] == 0)
             strcpy(settings.customText, "-");
         EndDialog(dialog, 1);

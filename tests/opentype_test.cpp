@@ -2,7 +2,6 @@
  * texts, in the running program: scanned, drawn, printed and installed. */
 #include "harness.h"
 #include "install/install.h"
-#include "render/draw.h"
 #include "tests/collection.h"
 
 typedef Program OpenType;
@@ -28,11 +27,10 @@ static std::vector<std::string> Shown(void)
 }
 
 /* A folder of every kind, with a .ttc of two faces the system does not know and .ttf
- * files named in CJK and Greek (UTF-8, the program's code page).  The picked file type
- * decides the scan and stays for rescans and the next dialog; file names are shown as
- * written; each face is registered only while drawn or printed and prints a Greek and
- * Cyrillic custom text in its own name; a collection is installed once, named by its
- * faces, through any face. */
+ * files named in CJK and Greek (UTF-8 is the program's code page).  The picked file type
+ * decides the scan and stays for rescans and the next dialog; each face is registered only
+ * while drawn or printed and prints its file name and a typed Greek and Cyrillic text in its
+ * own name; a collection is installed once, named by its faces, through any face. */
 TEST_F(OpenType, EveryFaceOfEveryKindIsScannedDrawnPrintedAndInstalledAsItsOwn)
 {
     const std::string folder = (Forget(), TempDir("ZvOtyp")), mono = folder + "ZvOtypSansMono.ttf";
@@ -40,10 +38,8 @@ TEST_F(OpenType, EveryFaceOfEveryKindIsScannedDrawnPrintedAndInstalledAsItsOwn)
         RenamedFont(face, "ZvOtyp");
     WriteFile(mono, Collect({ReadFile(mono), ReadFile(folder + "ZvOtypSerif.ttf")}, 1));
     MoveFileA(mono.c_str(), (folder + "ZvOtypPair.ttc").c_str()), DeleteFileA((folder + "ZvOtypSerif.ttf").c_str());
-    std::wstring wide(folder.begin(), folder.end());
-    const std::wstring written[] = {L"ZvOtyp\u5b57\u4f53.ttf", L"ZvOtyp\u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac.ttf"};
-    ASSERT_TRUE(MoveFileW((wide + L"ZvOtypSans-Bold.ttf").c_str(), (wide + written[0]).c_str()));
-    ASSERT_TRUE(MoveFileW((wide + L"ZvOtypSansCondensed.ttf").c_str(), (wide + written[1]).c_str()));
+    ASSERT_TRUE(MoveFileA((folder + "ZvOtypSans-Bold.ttf").c_str(), (folder + "ZvOtyp字体.ttf").c_str()));
+    ASSERT_TRUE(MoveFileA((folder + "ZvOtypSansCondensed.ttf").c_str(), (folder + "ZvOtypΕλληνικά.ttf").c_str()));
     PostScriptFonts(folder);
     const std::vector<std::string> ttf = {"ZvOtyp Sans Bold@ZvOtyp字体.ttf", "ZvOtyp Sans Condensed@ZvOtypΕλληνικά.ttf"}, all = {
         "D050000L@Symbols.OTC", "NimbusSans-Bold@Nimbus.otf", "Standard Symbols PS@Symbols.OTC", ttf[0], ttf[1],
@@ -62,18 +58,8 @@ TEST_F(OpenType, EveryFaceOfEveryKindIsScannedDrawnPrintedAndInstalledAsItsOwn)
         for (int rescans = 0; rescans < 2; rescans++, SendMessageA(mainWindow, UM_RESCAN, 0, 0))
             EXPECT_EQ(c.faces, Shown()) << c.type << " after rescans: " << rescans;
     }
-    settings.labelMode = LABEL_FILE_NAME, SendMessageA(mainWindow, UM_REBUILD, 0, 0);
-    for (int i = 0; i < 2; i++) { /* the label, and the Install Font dialog read back in UTF-16 */
-        char label[NAME_SIZE];
-        std::wstring path;
-        FormatCellLabel(displayList.records[i], label, sizeof label);
-        EXPECT_EQ(ttf[i].substr(ttf[i].find('@') + 1), label);
-        ScriptExpect(Inspect(Dialog("Install Font", IDCANCEL), [&](HWND d) { path = ControlTextW(d, IDC_INSTALL_PATH); }));
-        shell.selectedFont = i, DialogBoxParamA(appInstance, MAKEINTRESOURCEA(DIALOG_INSTALL), mainWindow, InstallDialogProc, 0);
-        EXPECT_EQ(wide + written[i], path);
-    }
 
-    settings.allFontFiles = 1;
+    settings.allFontFiles = 1, settings.labelMode = LABEL_FILE_NAME;
     DeleteFileA((folder + "Nimbus.otf").c_str()), DeleteFileA((folder + "Symbols.OTC").c_str());
     ScanFolder(folder);
     HDC dc = GetDC(clientWindow);
@@ -83,19 +69,16 @@ TEST_F(OpenType, EveryFaceOfEveryKindIsScannedDrawnPrintedAndInstalledAsItsOwn)
             EXPECT_EQ(step == UM_LOADALL, FamilyListed(face)) << face << " after " << step;
     }
     ReleaseDC(clientWindow, dc);
-    ScriptExpect(Inspect(Dialog("Write text"), [](HWND d) {
-        SendDlgItemMessageW(d, IDC_TEXT_EDIT, WM_SETTEXT, 0, (LPARAM)L"\u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac \u041a\u0438\u0440\u0438\u043b\u043b\u0438\u0446\u0430");
-    }));
+    ScriptExpect(Inspect(Dialog("Write text"), [](HWND d) { SetDlgItemTextW(d, IDC_TEXT_EDIT, L"Ελληνικά Кириллица"); }));
     SendCommand(CMD_TEXT_DEFINE);
-    EXPECT_STREQ("Ελληνικά Кириллица", settings.sampleText);
     Printout printout = Print(Dialog("Print"));
     for (const char *name : {"ZvOtypSansMono ", "ZvOtypSerif ", "ZvOtypSans-Bold ", "ZvOtypSansCondensed "})
         EXPECT_NE(std::string::npos, printout.fonts.find(name)) << name << " is not in\n" << printout.fonts;
-    size_t cells = 0; /* every TrueType face drew the text (wrapped after 16 characters there) */
-    for (size_t at = printout.text.find("Ελληνικά Кирилли"); at != std::string::npos; at = printout.text.find("Ελληνικά", at + 1))
+    size_t cells = 0, at = 0; /* in every cell, wrapped after 16 characters there */
+    while ((at = printout.text.find("Ελληνικά Кирилли", at) + 1) != 0)
         cells++;
     EXPECT_EQ(4u, cells) << printout.text;
-    EXPECT_NE(std::string::npos, printout.text.find("ZvOtypΕλληνικά.ttf")) << "the label as written";
+    EXPECT_NE(std::string::npos, printout.text.find("ZvOtypΕλληνικά.ttf")) << "the file name label as written";
     for (const char *face : {"ZvOtyp Sans Mono", "ZvOtyp Serif", "ZvOtyp Sans"}) /* loaded for the job only */
         EXPECT_FALSE(FamilyListed(face)) << face << " after printing";
 
@@ -131,22 +114,16 @@ TEST_F(OpenType, EveryFaceOfEveryKindIsScannedDrawnPrintedAndInstalledAsItsOwn)
     Forget();
 }
 
-/* A CJK collection of fonts-wqy names itself in the system's language: in Chinese under a
- * Chinese locale (CTest's opentype_test_in_chinese), read back in UTF-16 from both dialogs. */
+/* fonts-wqy names itself in the system's language, in Chinese under a Chinese locale (CTest's
+ * opentype_test_in_chinese): the Install Font dialog shows it and the path as written (UTF-16). */
 TEST_F(OpenType, NamesInTheSystemsLanguageReachTheDialogsInAnyScript)
 {
-    const std::string folder = TempDir("ZvWqy");
     const bool chinese = getenv("LANG") != NULL && strncmp(getenv("LANG"), "zh_CN", 5) == 0;
-    ASSERT_EQ(chinese, GetSystemDefaultLCID() == 0x804);
-    WriteFile(folder + "wqy.ttc", ReadFile(Font("wqy/wqy-microhei.ttc")));
+    const std::string folder = TempDir("ZvWqy");
+    WriteFile(folder + "字体 Ελληνικά.ttc", ReadFile(Font("wqy/wqy-microhei.ttc")));
     settings.allFontFiles = 1, ScanFolder(folder);
-    const std::wstring name = chinese ? L"\u6587\u6cc9\u9a7f\u5fae\u7c73\u9ed1" : L"WenQuanYi Micro Hei";
-    std::wstring shown, info;
-    ScriptExpect(Inspect(Dialog("Install Font", IDCANCEL), [&](HWND d) {
-        shown = ControlTextW(d, IDC_INSTALL_NAME), SendMessageA(d, WM_COMMAND, IDC_FONT_INFO, 0);
-    }));
-    ScriptExpect(Inspect(Dialog("Font information"), [&](HWND d) { info = ControlTextW(d, IDC_FONTINFO_TEXT); }));
+    std::wstring shown;
+    ScriptExpect(Inspect(Dialog("Install Font", IDCANCEL), [&](HWND d) { shown = ControlTextW(d, IDC_INSTALL_PATH) + L"|" + ControlTextW(d, IDC_INSTALL_NAME); }));
     shell.selectedFont = 0, DialogBoxParamA(appInstance, MAKEINTRESOURCEA(DIALOG_INSTALL), mainWindow, InstallDialogProc, 0);
-    EXPECT_EQ(name, shown);
-    EXPECT_EQ(L"Font Family: " + name + L"\r\n", info.substr(0, name.size() + 15));
+    EXPECT_EQ(std::wstring(folder.begin(), folder.end()) + L"字体 Ελληνικά.ttc|" + (chinese ? L"文泉驿微米黑" : L"WenQuanYi Micro Hei"), shown);
 }

@@ -51,23 +51,11 @@ int Latin1(void *, const uint16_t *units, int count, char *out, int size)
     return n;
 }
 
-/* Units below 0x800 in two bytes of UTF-8, the others in three. */
-int Utf8(void *, const uint16_t *units, int count, char *out, int size)
-{
-    std::string text;
-    for (int i = 0; i < count; i++) {
-        unsigned u = units[i];
-        text += u < 0x80 ? std::string(1, (char)u) : u < 0x800 ? std::string{(char)(0xC0 | u >> 6), (char)(0x80 | (u & 63))}
-              : std::string{(char)(0xE0 | u >> 12), (char)(0x80 | (u >> 6 & 63)), (char)(0x80 | (u & 63))};
-    }
-    return (int)text.copy(out, (size_t)size);
-}
-
 const TtfPlatform kEnglish = {0x409, Latin1, NULL};
 
 TtfResult Read(const Bytes &bytes, TtfFontInfo *info, uint32_t lcid = 0x409, int utf8 = 0)
 {
-    TtfPlatform platform = {lcid, utf8 ? Utf8 : Latin1, NULL, utf8};
+    TtfPlatform platform = {lcid, Latin1, NULL, utf8};
     SfntImage image;
     SfntImageWhole(&image, (unsigned char *)bytes.data(), (uint32_t)bytes.size());
     return ReadSfntFont(&image, &platform, info);
@@ -82,13 +70,6 @@ Name Win(unsigned id, unsigned language, const std::string &text)
     return {3, language, id, wide};
 }
 Name Mac(unsigned id, const std::string &text) { return {1, 0, id, text}; }
-Name Wide(unsigned id, const std::u16string &text)
-{
-    std::string wide;
-    for (char16_t c : text)
-        wide += std::string{(char)(c >> 8), (char)c};
-    return {3, 0x409, id, wide};
-}
 
 /* DejaVu Sans with a name table of these records appended: its last string ends the file. */
 Bytes WithNames(const std::vector<Name> &names)
@@ -149,7 +130,7 @@ TEST(RealFonts, VersionTagsMissingOs2AndTheMaskedStyleBits)
 TEST(Names, TheBestRankedRecordIsTakenAndCutToItsMember)
 {
     const std::string forty = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmn";
-    const struct { const char *behaviour; std::vector<Name> names; uint32_t lcid; std::string full, face; } cases[] = {
+    const struct { const char *behaviour; std::vector<Name> names; uint32_t lcid; std::string full, face; int utf8; } cases[] = {
         {"Windows over a later Macintosh", {Win(4, 0x409, "Win"), Mac(4, "Mac")}, 0x409, "Win", ""},
         {"a later Macintosh over rank 0", {Win(4, 0x407, "Fett"), Mac(4, "Mac")}, 0x409, "Mac", ""},
         {"Macintosh bytes as they are", {Mac(4, "Caf\x8E"), Mac(1, "M")}, 0x409, "Caf\x8E", "M"},
@@ -163,21 +144,16 @@ TEST(Names, TheBestRankedRecordIsTakenAndCutToItsMember)
         {"a Macintosh text cut to 299", {Mac(4, std::string(400, 'm'))}, 0x409, std::string(299, 'm'), ""},
         {"60,000 bytes passed over", {Win(4, 0x409, "Kept"), Win(4, 0x409, std::string(30000, 'x'))}, 0x409, "Kept", ""},
         {"as many bytes as code units", {Name{3, 0x409, 4, std::string("\1A\1B\1C\1D\1E", 10)}}, 0x409, "\x82" "A\x82" "B\x82", ""},
-        {"other ids and platforms", {Win(6, 0x409, "PS"), Name{0, 0, 4, "uni"}, Name{2, 0, 4, "iso"}}, 0x409, "", ""}};
+        {"other ids and platforms", {Win(6, 0x409, "PS"), Name{0, 0, 4, "uni"}, Name{2, 0, 4, "iso"}}, 0x409, "", ""},
+        /* UTF-8 as the code page (the converter passes the bytes through): cut only between characters */
+        {"UTF-8: 100 bytes", {Win(4, 0x409, std::string(98, 'w') + "\xE6\x97\xA5")}, 0x409, std::string(98, 'w'), "", 1},
+        {"UTF-8: not to the code units, the family to 31", {Name{3, 0x409, 4, std::string("\1A\1B\1C", 6)}, Win(1, 0x409, std::string(30, 'f') + "\xD0\xB6")},
+         0x409, "\x82" "A\x82" "B\x82" "C", std::string(30, 'f'), 1},
+        {"UTF-8: a Macintosh family", {Mac(1, std::string(30, 'm') + "\xD0\xB6")}, 0x409, "", std::string(30, 'm'), 1}};
     TtfFontInfo info;
     for (const auto &c : cases) {
-        ASSERT_EQ(TTF_OK, Read(WithNames(c.names), &info, c.lcid)) << c.behaviour;
+        ASSERT_EQ(TTF_OK, Read(WithNames(c.names), &info, c.lcid, c.utf8)) << c.behaviour;
         EXPECT_EQ(c.full + "|" + c.face, std::string(info.fullName) + "|" + info.faceName) << c.behaviour;
-    }
-    auto Repeat = [](const std::string &text, int n) { std::string r; while (n-- > 0) r += text; return r; };
-    const std::string zhe = "\xD0\xB6"; /* UTF-8: cut between characters only, and never to the code units */
-    const struct { std::vector<Name> names; std::string full, face; } utf8[] = {
-        {{Wide(4, u"x" + std::u16string(60, u'\u0436'))}, "x" + Repeat(zhe, 49), ""}, /* 101 bytes to 99 */
-        {{Wide(4, u"\u65e5\u672c\u8a9e"), Wide(1, std::u16string(16, u'\u0436'))}, "\u65e5\u672c\u8a9e", Repeat(zhe, 15)},
-        {{Mac(1, std::string(30, 'm') + zhe)}, "", std::string(30, 'm')}};
-    for (const auto &c : utf8) {
-        ASSERT_EQ(TTF_OK, Read(WithNames(c.names), &info, 0x409, 1)) << c.full;
-        EXPECT_EQ(c.full + "|" + c.face, std::string(info.fullName) + "|" + info.faceName);
     }
     Bytes bytes = WithNames({Win(1, 0x409, "Good"), Win(4, 0x409, "Gone"), Win(0, 0x409, "Kept")});
     size_t name = Table(bytes, "name");
