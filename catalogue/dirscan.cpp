@@ -101,7 +101,7 @@ static int ScanKinds(void)
 
 const char *OpenableFileName(const WIN32_FIND_DATAA *entry)
 {
-    if (strchr(entry->cFileName, '?') == NULL)
+    if (AnsiIsUtf8() || strchr(entry->cFileName, '?') == NULL)
         return entry->cFileName;
     const char *shortName = entry->cAlternateFileName;
     return shortName[0] != 0 && strchr(shortName, '?') == NULL ? shortName : NULL;

@@ -3,7 +3,7 @@
  *
  * Opens the file, reads the bytes the parser asks for into the FileBuffer (each at
  * its own offset, so the image is used in place), converts the Windows Unicode
- * names to the ANSI code page, takes the metrics of the scan's device context and
+ * names to the ANSI code page (UTF-8 where the program runs with it), takes the metrics of the scan's device context and
  * appends the record to the Catalogue.  Touches the FileBuffer (app/startup.cpp
  * allocates it) and the Catalogue (fontlist.cpp).  Called by the folder scan
  * (dirscan.cpp) for every font file it takes, and by zenvrix-info.exe. */
@@ -49,6 +49,17 @@ int TakeFontFileMetrics(HDC dc, TEXTMETRICA *metrics)
     return GetTextMetricsA(dc, metrics) != 0;
 }
 
+int AnsiIsUtf8(void)
+{
+    return GetACP() == CP_UTF8;
+}
+
+void EndOnCharacter(char *text)
+{
+    int length = (int)strlen(text);
+    text[TextCutLength(text, length, length, AnsiIsUtf8())] = 0;
+}
+
 /* The whole conversion of one name: 29,999 code units at most, and no ANSI code
  * page gives more than four bytes for one unit. */
 static char conversion[4 * (kTtfUnicodeLengthLimit / 2)];
@@ -69,9 +80,11 @@ static int ConvertToAnsi(void *, const uint16_t *units, int count, char *out, in
             out[i] = (char)units[i];
         return n;
     }
-    int n = WideCharToMultiByte(CP_ACP, WC_COMPOSITECHECK | WC_SEPCHARS | WC_DISCARDNS,
-                                (LPCWSTR)units, count, conversion, (int)sizeof conversion,
-                                NULL, NULL);
+    /* UTF-8 takes none of the system code pages' flags (with them the call fails
+     * outright) and needs no replacement rules: every character has its bytes. */
+    DWORD flags = AnsiIsUtf8() ? 0 : WC_COMPOSITECHECK | WC_SEPCHARS | WC_DISCARDNS;
+    int n = WideCharToMultiByte(CP_ACP, flags, (LPCWSTR)units, count, conversion,
+                                (int)sizeof conversion, NULL, NULL);
     if (n <= 0)
         return 0;
     if (n > outSize)
@@ -144,6 +157,7 @@ static FontFileResult ReadOpenFont(HFILE file, int wholeFile, int kinds, int fac
     platform.systemLcid = (uint32_t)GetSystemDefaultLCID();
     platform.toAnsi = ConvertToAnsi;
     platform.context = NULL;
+    platform.utf8 = AnsiIsUtf8();
     *faceCount = SfntFaceCount(&image, kinds, collection);
     uint32_t directory = 0;
     if (image.ioFailed)

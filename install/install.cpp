@@ -222,6 +222,7 @@ void FontListValueName(const FontRecord *record, char *valueName, size_t size)
             snprintf(valueName + used, room - used, "%s%s", used > 0 ? " & " : "", name);
         }
     }
+    EndOnCharacter(valueName);
     size_t used = strlen(valueName);
     snprintf(valueName + used, size - used, "%s", kind);
 }
@@ -406,6 +407,7 @@ int InstallFont(const FontRecord *record)
     if (FindListedName(record, listed, sizeof listed)) {
         snprintf(installMessage, sizeof installMessage, "Font '%s' %s!", listed,
                  textAlreadyInstalled);
+        EndOnCharacter(installMessage);
         return 0;
     }
 

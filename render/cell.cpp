@@ -17,7 +17,7 @@
 
 #include "../app/settings.h"
 #include "../app/shell.h"
-#include "../catalogue/fontlist.h"
+#include "../catalogue/fontfiles.h"
 #include "../print/printer.h"
 #include "layout.h"
 
@@ -83,6 +83,7 @@ void FormatCellLabel(const FontRecord *record, char *label, int size)
         snprintf(label, (size_t)size, "%.*s", face, record->logFont.lfFaceName);
         break;
     }
+    EndOnCharacter(label);
 }
 
 /* Rows near the bottom of the view or page erase down to the bottom of the area. */
@@ -102,6 +103,21 @@ static void AdvanceCell(void)
         shell.cellColumn = 0;
         shell.cellRow++;
     }
+}
+
+/* GDI reads an 8-bit text in the code page of the font's character set, never in
+ * the program's own: with UTF-8 as the program's code page the text is drawn from
+ * its UTF-16 form.  Texts drawn here are at most 511 bytes. */
+static void DrawString(HDC dc, int x, int y, const char *text, int count)
+{
+    WCHAR wide[1024];
+    if (!AnsiIsUtf8() || count <= 0) {
+        TextOutA(dc, x, y, text, count);
+        return;
+    }
+    int n = MultiByteToWideChar(CP_UTF8, 0, text, count, wide, (int)(sizeof wide / sizeof wide[0]));
+    if (n > 0)
+        TextOutW(dc, x, y, wide, n);
 }
 
 /* Fills a rectangle with the context's own brush; a null pen leaves out the right
@@ -138,7 +154,7 @@ static void DrawLabel(HDC dc, const CellBox *box, const char *label)
     SetBkMode(dc, TRANSPARENT);
     HFONT font = CreateFontIndirectA(&face);
     HGDIOBJ previous = SelectObject(dc, font);
-    TextOutA(dc, box->x0, box->y0 + pageLayout.labelOffset, label, lstrlenA(label));
+    DrawString(dc, box->x0, box->y0 + pageLayout.labelOffset, label, lstrlenA(label));
     SelectObject(dc, previous);
     DeleteObject(font);
 }
@@ -186,7 +202,7 @@ static void SampleOut(HDC dc, int x, int y, const char *text, int count)
     if (sampleAsOutlines)
         OutlineTextOut(x, y, text, count);
     else
-        TextOutA(dc, x, y, text, count);
+        DrawString(dc, x, y, text, count);
 }
 
 /* A text with line feeds: one line per slot; carriage returns and tabs are not
@@ -202,6 +218,7 @@ static void DrawTextLines(HDC dc, const CellBox *box, const char *text)
                 shown++;
             end++;
         }
+        shown = TextCutLength(line, shown, shown, AnsiIsUtf8());
         SampleOut(dc, box->x0, (int)(i * (double)pageLayout.lineHeight + box->y0), line, shown);
         if (line[end] == 0 || line[end + 1] == 0)
             break;
@@ -209,7 +226,9 @@ static void DrawTextLines(HDC dc, const CellBox *box, const char *text)
     }
 }
 
-/* A one-line text cut every charsPerLine characters, regardless of words. */
+/* A one-line text cut every charsPerLine characters, regardless of words.  The
+ * lines are counted in bytes (textLength), so in UTF-8 a text of other scripts
+ * ends before its last lines. */
 static void DrawWrappedText(HDC dc, const CellBox *box, const char *text)
 {
     const PageLayout *L = &pageLayout;
@@ -218,13 +237,13 @@ static void DrawWrappedText(HDC dc, const CellBox *box, const char *text)
     if (length > actual)
         length = actual;
     int perLine = L->charsPerLine > 0 ? L->charsPerLine : 1;
+    int utf8 = AnsiIsUtf8();
+    int start = 0;
     for (int i = 0; i <= L->textLength / perLine; i++) {
-        int start = i * perLine;
-        int count = start < length ? length - start : 0;
-        if (count > perLine)
-            count = perLine;
+        int end = TextAdvance(text, start, length, perLine, utf8);
         SampleOut(dc, box->x0, (int)((i + 1) * (double)L->lineHeight + box->y0),
-                  text + (start < length ? start : length), count);
+                  text + start, end - start);
+        start = end;
     }
 }
 

@@ -15,6 +15,7 @@
  * brush, pen, point buffers) is deselected and deleted by EndOutlineText.  Used by
  * the cell renderer (cell.cpp) alone. */
 #include "draw.h"
+#include "../catalogue/fontfiles.h"
 
 #include <math.h>
 #include <stdlib.h>
@@ -265,17 +266,31 @@ void OutlineTextOut(int x, int y, const char *text, int count)
     if (count <= 0 || !Reserve((void **)&cell.glyphs, &cell.glyphsRoom, count,
                                sizeof *cell.glyphs))
         return;
-    /* The characters become glyphs as TextOutA makes them: through the font's code
-     * page, a character the face lacks as its default glyph. */
-    GCP_RESULTSA results;
-    ZeroMemory(&results, sizeof results);
-    results.lStructSize = sizeof results;
-    results.lpGlyphs = (LPWSTR)cell.glyphs;
-    results.nGlyphs = (UINT)count;
-    if (GetCharacterPlacementA(cell.memory, text, count, 0, &results, 0) == 0)
-        return;
+    /* The characters become glyphs as the text path makes them: through the font's
+     * code page, or from their UTF-16 form where UTF-8 is the program's code page; a
+     * character the face lacks becomes its default glyph. */
+    UINT glyphCount = 0;
+    if (AnsiIsUtf8()) {
+        WCHAR wide[1024];
+        int n = MultiByteToWideChar(CP_UTF8, 0, text, count, wide, (int)(sizeof wide / sizeof wide[0]));
+        GCP_RESULTSW results;
+        ZeroMemory(&results, sizeof results);
+        results.lStructSize = sizeof results;
+        results.lpGlyphs = (LPWSTR)cell.glyphs;
+        results.nGlyphs = (UINT)count;
+        if (n > 0 && GetCharacterPlacementW(cell.memory, wide, n, 0, &results, 0) != 0)
+            glyphCount = results.nGlyphs;
+    } else {
+        GCP_RESULTSA results;
+        ZeroMemory(&results, sizeof results);
+        results.lStructSize = sizeof results;
+        results.lpGlyphs = (LPWSTR)cell.glyphs;
+        results.nGlyphs = (UINT)count;
+        if (GetCharacterPlacementA(cell.memory, text, count, 0, &results, 0) != 0)
+            glyphCount = results.nGlyphs;
+    }
     int penX = x;
-    for (UINT i = 0; i < results.nGlyphs; i++) {
+    for (UINT i = 0; i < glyphCount; i++) {
         const UINT format = GGO_NATIVE | GGO_GLYPH_INDEX;
         GLYPHMETRICS metrics;
         DWORD size = GetGlyphOutlineA(cell.memory, cell.glyphs[i], format, &metrics, 0, NULL,

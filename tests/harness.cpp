@@ -108,6 +108,7 @@ static HHOOK hook;
 static std::string TextOf(HWND window) { char text[4096] = ""; return GetWindowTextA(window, text, sizeof text), text; }
 
 std::string ControlText(HWND dialog, int control) { return TextOf(GetDlgItem(dialog, control)); }
+std::wstring ControlTextW(HWND dialog, int control) { wchar_t t[4096] = L""; return GetDlgItemTextW(dialog, control, t, 4096), t; }
 
 /* A message box's message: its first static control with text. */
 static BOOL CALLBACK NoteStatic(HWND child, LPARAM text)

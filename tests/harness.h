@@ -65,6 +65,7 @@ void ScriptBegin(void);
 void ScriptExpect(const DialogStep &step);
 std::string ScriptEnd(void);       /* "" when every step came, in order, and nothing else */
 std::string ControlText(HWND dialog, int control);
+std::wstring ControlTextW(HWND dialog, int control); /* in UTF-16, whatever the code page */
 
 struct Capture { /* a window's pixels, 0xRRGGBB, rows from the top */
     int width = 0, height = 0;
