@@ -6,7 +6,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "../catalogue/fontlist.h"
+#include "../catalogue/fontfiles.h"
 #include "../render/layout.h"
 #include "../resources/resource.h"
 #include "settings.h"
@@ -27,13 +27,25 @@ INT_PTR CALLBACK ValueDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     return 0;
 }
 
+int TakeDialogText(HWND dialog, int control, char *text, int size)
+{
+    /* Read whole first: a conversion into too short a buffer may stop in the
+     * middle of a character. */
+    static char typed[4 * CUSTOM_TEXT_SIZE];
+    int length = GetDlgItemTextA(dialog, control, typed, (int)sizeof typed);
+    length = TextCutLength(typed, length, size - 1, AnsiIsUtf8());
+    memcpy(text, typed, (size_t)length);
+    text[length] = 0;
+    return length;
+}
+
 /* Ends with 1 after taking the text (an empty one becomes "-"), 0 on Cancel. */
 INT_PTR CALLBACK TextDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
     if (message == WM_INITDIALOG) {
         SetDlgItemTextA(dialog, IDC_TEXT_EDIT, settings.customText);
     } else if (message == WM_COMMAND && wParam == IDOK) {
-        GetDlgItemTextA(dialog, IDC_TEXT_EDIT, settings.customText, CUSTOM_TEXT_SIZE);
+        TakeDialogText(dialog, IDC_TEXT_EDIT, settings.customText, CUSTOM_TEXT_SIZE);
         if (settings.customText[0] == 0)
             strcpy(settings.customText, "-");
         EndDialog(dialog, 1);

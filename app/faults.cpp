@@ -69,6 +69,25 @@ int SeamLoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int size)
     return LoadStringA(instance, id, buffer, size);
 }
 
+LONG SeamRegOpenKeyExA(HKEY root, LPCSTR path, DWORD options, REGSAM access, HKEY *key)
+{
+    if (FaultNow(FAULT_REG_OPEN))
+        return ERROR_ACCESS_DENIED;
+    return RegOpenKeyExA(root, path, options, access, key);
+}
+
+LONG SeamRegCreateKeyExA(HKEY root, LPCSTR path, REGSAM access, HKEY *key, int *created)
+{
+    *created = 0;
+    if (FaultNow(FAULT_REG_OPEN))
+        return ERROR_ACCESS_DENIED;
+    DWORD disposition = 0;
+    LONG status = RegCreateKeyExA(root, path, 0, NULL, REG_OPTION_NON_VOLATILE, access, NULL,
+                                  key, &disposition);
+    *created = status == ERROR_SUCCESS && disposition == REG_CREATED_NEW_KEY;
+    return status;
+}
+
 LONG SeamRegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type,
                         const BYTE *data, DWORD size)
 {

@@ -1,7 +1,8 @@
 /* faults.h - the few platform calls that tests must be able to make fail on demand.
  *
- * Heap allocation, the FileBuffer's global allocation, string loading, the registry
- * write, a font copy's read and write, AddFontResourceA and a printer driver's
+ * Heap allocation, the FileBuffer's global allocation, string loading, opening a
+ * font-list key for writing and the registry write (a Wine registry has no rights
+ * to refuse them), a font copy's read and write, AddFontResourceA and a printer driver's
  * answer to the page-size escape cannot be made to fail
  * from outside the process, so the program calls them through these wrappers.  In
  * normal runs every wrapper is the plain platform call; a test arms a fault point
@@ -17,6 +18,7 @@ enum FaultPoint {
     FAULT_GLOBAL_ALLOC,      /* SeamGlobalAlloc: returns NULL */
     FAULT_LOAD_STRING,       /* SeamLoadStringA: returns 0 */
     FAULT_REG_SET_VALUE,     /* SeamRegSetValueExA: returns ERROR_ACCESS_DENIED */
+    FAULT_REG_OPEN,          /* SeamRegOpenKeyExA, SeamRegCreateKeyExA: ERROR_ACCESS_DENIED */
     FAULT_FILE_READ,         /* SeamHRead: reads only half, or fails */
     FAULT_FILE_WRITE,        /* SeamHWrite: writes only half, or fails */
     FAULT_ADD_FONT_RESOURCE, /* SeamAddFontResourceA: returns 0 */
@@ -37,6 +39,9 @@ void *SeamMalloc(size_t size);
 void *SeamRealloc(void *block, size_t size);
 HGLOBAL SeamGlobalAlloc(UINT flags, SIZE_T size);
 int SeamLoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int size);
+LONG SeamRegOpenKeyExA(HKEY root, LPCSTR path, DWORD options, REGSAM access, HKEY *key);
+/* Opens the key, creating it when it is missing; *created says whether it was. */
+LONG SeamRegCreateKeyExA(HKEY root, LPCSTR path, REGSAM access, HKEY *key, int *created);
 LONG SeamRegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type,
                         const BYTE *data, DWORD size);
 long SeamHRead(HFILE file, void *buffer, long count);

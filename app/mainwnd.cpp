@@ -11,7 +11,7 @@
 #include <commdlg.h>
 #include <string.h>
 
-#include "../catalogue/fontlist.h"
+#include "../catalogue/fontfiles.h"
 #include "../print/printer.h"
 #include "../render/draw.h"
 #include "../render/layout.h"
@@ -241,9 +241,8 @@ static void OnDefineDirectory(HWND window)
     settings.allFontFiles = directoryDialog.nFilterIndex == kAllFontsFilter;
     if (settings.currentDirectory[0] != 0)
         strcpy(settings.previousDirectory, settings.currentDirectory);
-    int folderLength = directoryDialog.nFileOffset;
-    if (folderLength > NAME_SIZE - 1)
-        folderLength = NAME_SIZE - 1;
+    int folderLength = TextCutLength(directoryDialogFile, directoryDialog.nFileOffset, NAME_SIZE - 1,
+                                     AnsiIsUtf8());
     memcpy(settings.currentDirectory, directoryDialogFile, (size_t)folderLength);
     settings.currentDirectory[folderLength] = 0;
     if (settings.previousDirectory[0] == 0)

@@ -83,6 +83,10 @@ void PlaceClientWindow(int repaint);
  * caption NULL gives the system's default caption. */
 int ShowWarning(const char *text, const char *caption);
 
+/* Takes a dialog control's text into text[size]: its first size - 1 bytes, with
+ * UTF-8 as the code page cut between characters.  Returns its length. */
+int TakeDialogText(HWND dialog, int control, char *text, int size);
+
 /* Command 157: notepad on the Readme.txt that lies beside the program. */
 void OpenReadme(void);
 /* The quoted command line that OpenReadme starts. */

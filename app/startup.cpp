@@ -9,6 +9,7 @@
 #include <string.h>
 
 #include "../catalogue/fontlist.h"
+#include "../catalogue/scancache.h"
 #include "../print/printer.h"
 #include "../render/layout.h"
 #include "../resources/resource.h"
@@ -201,6 +202,7 @@ void AppShutdown(void)
     ReleasePrinterSetup();
     FreeFontList(&displayList);
     FreeFontList(&catalogue);
+    EmptyScanCache();
 }
 
 /* Paints with the screen geometry whatever a print command has set, then leaves

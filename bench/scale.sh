@@ -4,12 +4,16 @@
 # the corpora are written once by bench/gen_corpus.py into CORPUS_ROOT (default
 # /tmp/zenvrix-corpus, never the source tree), each build runs in its own Wine
 # prefix on a display (a private Xvfb when there is none) with its private CUPS
-# queue, and each run's output goes to the terminal and to CORPUS_ROOT/<build>-<n>.txt.
+# queue, and each run's output goes to the terminal and to CORPUS_ROOT/<bench>-<build>-<n>.txt.
+# ZENVRIX_BENCH=rescan runs bench_rescan.exe (rescans of remembered files) instead,
+# ROUNDS sets the rounds (default 3).
 #   bench/scale.sh [SIZE ...]            (default 1000 10000 100000)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 root=$(realpath -m "${CORPUS_ROOT:-/tmp/zenvrix-corpus}")
 sizes=("$@")
+bench=${ZENVRIX_BENCH:-scale}
+rounds=${ROUNDS:-3}
 [ ${#sizes[@]} -eq 0 ] && sizes=(1000 10000 100000)
 source "$top/scripts/wine-env.sh"
 
@@ -38,8 +42,8 @@ for arch in $ZENVRIX_ARCHES; do
   for n in "${sizes[@]}"; do
     echo "== $arch, $n files"
     folder="Z:${root//\//\\}\\c$n"
-    (cd "$build" && "$WINE" bench_scale.exe "$folder" 3) 2>&1 |
-      tee "$root/$arch-$n.txt"
+    (cd "$build" && "$WINE" "bench_$bench.exe" "$folder" "$rounds") 2>&1 |
+      tee "$root/$bench-$arch-$n.txt"
   done
   "$top/scripts/cups-private.sh" stop "$cups" >/dev/null 2>&1 || true
   cups=""

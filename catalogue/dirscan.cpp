@@ -17,6 +17,7 @@
 #include "../app/settings.h"
 #include "../app/shell.h"
 #include "../resources/resource.h"
+#include "scancache.h"
 
 static const char kCantCloseDirectory[] = "can't close directory";
 
@@ -25,6 +26,10 @@ static const char kCantCloseDirectory[] = "can't close directory";
  * not the files, the cost of a scan. */
 static const DWORD kProgressPaintMs = 50;
 static DWORD progressPaintedAt;
+/* On a loaded machine a repaint can take far longer: the next one then waits ten
+ * times as long as the last took, so painting stays a small part of a rescan of
+ * files read before, which costs little more than the listing. */
+static DWORD progressPaintGap = kProgressPaintMs;
 
 /* Even with its redrawing off, the progress control invalidates itself on every
  * step, which costs as much as reading a small font.  Its window procedure is
@@ -96,7 +101,7 @@ static int ScanKinds(void)
 
 const char *OpenableFileName(const WIN32_FIND_DATAA *entry)
 {
-    if (strchr(entry->cFileName, '?') == NULL)
+    if (AnsiIsUtf8() || strchr(entry->cFileName, '?') == NULL)
         return entry->cFileName;
     const char *shortName = entry->cAlternateFileName;
     return shortName[0] != 0 && strchr(shortName, '?') == NULL ? shortName : NULL;
@@ -224,18 +229,27 @@ static void StepProgress(HWND bar)
 {
     SendMessageA(bar, PBM_STEPIT, 0, 0);
     DWORD now = GetTickCount();
-    if (now - progressPaintedAt >= kProgressPaintMs) {
+    if (now - progressPaintedAt >= progressPaintGap) {
         FlushScanBar(bar);
         SendMessageA(bar, WM_SETREDRAW, TRUE, 0);
         RedrawWindow(bar, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW);
         SendMessageA(bar, WM_SETREDRAW, FALSE, 0);
-        progressPaintedAt = now;
+        progressPaintedAt = GetTickCount();
+        DWORD took = progressPaintedAt - now;
+        progressPaintGap = took * 10 > kProgressPaintMs ? took * 10 : kProgressPaintMs;
     }
 }
+
+/* Asking for the key's state costs tens of microseconds under Wine, more than a
+ * file served from what an earlier scan read: after such files it is asked at
+ * most this often. */
+static const DWORD kEscapePollMs = 10;
+static DWORD escapePolledAt;
 
 /* Escape ends the scan after the current file; while it is held the scan waits. */
 static void PollEscape(int *stop)
 {
+    escapePolledAt = GetTickCount();
     if (!(GetAsyncKeyState(VK_ESCAPE) & 0x8000))
         return;
     while (GetAsyncKeyState(VK_ESCAPE) & 0x8000)
@@ -263,8 +277,9 @@ int ScanDirectory(HDC dc, const char *directory, HWND progressBar, int *stop)
         } else if (const char *name = ReadableFontName(directory, &entry)) {
             if (progressBar != NULL)
                 StepProgress(progressBar);
-            ReadFontFileKinds(dc, directory, name, ScanKinds());
-            PollEscape(stop);
+            if (ReadListedFontFile(dc, directory, name, &entry, ScanKinds()) ||
+                GetTickCount() - escapePolledAt >= kEscapePollMs)
+                PollEscape(stop);
         }
     } while (FindNextFileA(find, &entry));
     return CloseListing(find);
@@ -290,6 +305,7 @@ HWND CreateScanProgress(int count, HWND *dialog)
     UpdateWindow(*dialog);
     SendMessageA(bar, WM_SETREDRAW, FALSE, 0);
     progressPaintedAt = GetTickCount();
+    progressPaintGap = kProgressPaintMs;
     scanBar.step = step;
     scanBar.controlProc = (WNDPROC)SetWindowLongPtrA(bar, GWLP_WNDPROC, (LONG_PTR)ScanBarProc);
     if (scanBar.controlProc != NULL)
@@ -311,7 +327,9 @@ int ScanDirectoryFonts(HDC dc)
     if (count > 0)
         bar = CreateScanProgress(count, &dialog);
     BeginFontFileRun(dc);
+    BeginScanCache();
     int result = ScanDirectory(dc, directory, bar, &stop);
+    EndScanCache();
     EndFontFileRun();
     if (bar != NULL)
         DestroyWindow(bar);

@@ -54,6 +54,9 @@ void EndFontFileRun(void);
 /* Inside a run, takes the metrics anew: a message box shown meanwhile let other
  * windows paint, perhaps through the same context.  Outside a run, nothing. */
 void RenewFontFileRun(void);
+/* The metrics every record of a file read on dc carries (those of the run when dc
+ * is the run's context); 0 when they cannot be had. */
+int TakeFontFileMetrics(HDC dc, TEXTMETRICA *metrics);
 
 /* The result of the last ReadFontFile, and a short English text for it. */
 extern FontFileResult lastFontFileResult;
@@ -78,10 +81,17 @@ int IsFontFileName(const char *name);
  * and ".otc". */
 int IsFontFileNameOfKinds(const char *name, int kinds);
 
-/* The name under which a listed file opens: its long name, or its short (8.3)
- * name when the long one holds characters the code page cannot spell (shown as
- * "?"); NULL when there is no such name (no short name, or one that cannot be
- * spelled either). */
+/* The name under which a listed file opens: its long name, or, in a system code
+ * page, its short (8.3) name when the long one holds characters the code page
+ * cannot spell (shown as "?"); NULL when there is no such name (no short name, or
+ * one that cannot be spelled either).  With UTF-8 every long name is spelled. */
 const char *OpenableFileName(const WIN32_FIND_DATAA *entry);
+
+/* 1 when the program's ANSI code page is UTF-8: the manifest asks for it, and
+ * Windows 10 1903 and later grant it; older ones keep the system code page. */
+int AnsiIsUtf8(void);
+/* Drops a character that a cut of text (snprintf into a fixed buffer) left
+ * incomplete at its end; nothing in a system code page. */
+void EndOnCharacter(char *text);
 
 #endif

@@ -14,6 +14,7 @@
 #include "../app/faults.h"
 #include "../app/settings.h"
 #include "../app/shell.h"
+#include "scancache.h"
 
 FontList catalogue;
 FontList displayList;
@@ -39,12 +40,16 @@ int CALLBACK AppendFontRecord(const LOGFONTA *logFont, const TEXTMETRICA *metric
     if (!settings.sourceIsDirectory && CatalogueHasFace(logFont->lfFaceName))
         return 1;
 
-    if (!MakeRoomForRecord(&catalogue)) {
+    /* What the scan's cache of files read holds is given up before a record is. */
+    if (!MakeRoomForRecord(&catalogue) &&
+        !(EmptyScanCache() && MakeRoomForRecord(&catalogue))) {
         ShowWarning(textNoMemory, NULL);
         return 0;
     }
 
     FontRecord *record = (FontRecord *)SeamMalloc(sizeof(FontRecord));
+    if (record == NULL && EmptyScanCache())
+        record = (FontRecord *)SeamMalloc(sizeof(FontRecord));
     if (record == NULL) {
         ShowWarning(textNoMemory, NULL);
         return 0;

@@ -66,8 +66,10 @@ int ScanDirectory(HDC dc, const char *directory, HWND progressBar, int *stop);
 /* Reads one .ttf file and appends its record; silent on every failure. */
 void ReadFontFile(HDC dc, const char *directory, const char *fileName);
 /* The same with the kinds of file taken (SfntKinds of ttfcore.h): a collection
- * appends one record per face that can be read. */
-void ReadFontFileKinds(HDC dc, const char *directory, const char *fileName, int kinds);
+ * appends one record per face that can be read.  Returns 1 when the records
+ * appended are all the file's bytes give; 0 when the read was cut short (the
+ * file could not be opened or read, memory ran out, a face lacked metrics). */
+int ReadFontFileKinds(HDC dc, const char *directory, const char *fileName, int kinds);
 
 /* Sorts the Catalogue by face name (byte order, stable); returns 1. */
 int SortCatalogue(void);

@@ -552,7 +552,7 @@ static INT_PTR OnFilterInitDialog(HWND dialog)
 static INT_PTR OnFilterCommand(HWND dialog, WPARAM wParam)
 {
     if (wParam == IDOK) {
-        GetDlgItemTextA(dialog, IDC_FILTER_TEXT, settings.filterText, NAME_SIZE);
+        TakeDialogText(dialog, IDC_FILTER_TEXT, settings.filterText, NAME_SIZE);
         if (settings.filterText[0] == 0)
             strcpy(settings.filterText, "-");
         settings.filterOn = 1;

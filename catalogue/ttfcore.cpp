@@ -281,6 +281,40 @@ static char *NameMember(TtfFontInfo *info, unsigned nameId, int *size)
     }
 }
 
+/* ---- cuts ---- */
+
+static int IsContinuation(unsigned char c)
+{
+    return (c & 0xC0) == 0x80;
+}
+
+int TextCutLength(const char *text, int length, int limit, int utf8)
+{
+    int n = length < limit ? length : limit;
+    if (n <= 0)
+        return 0;
+    if (!utf8)
+        return n;
+    const unsigned char *t = (const unsigned char *)text;
+    /* The lead byte of the last sequence: at most three continuation bytes back. */
+    int lead = n - 1;
+    while (lead > 0 && n - lead < 4 && IsContinuation(t[lead]))
+        lead--;
+    int need = t[lead] >= 0xF0 ? 4 : t[lead] >= 0xE0 ? 3 : t[lead] >= 0xC0 ? 2 : 1;
+    return n - lead < need ? lead : n;
+}
+
+int TextAdvance(const char *text, int pos, int length, int count, int utf8)
+{
+    const unsigned char *t = (const unsigned char *)text;
+    for (int i = 0; i < count && pos < length; i++) {
+        pos++;
+        while (utf8 && pos < length && IsContinuation(t[pos]))
+            pos++;
+    }
+    return pos;
+}
+
 /* Big-endian UTF-16 of one string, in machine order; one file is read at a time. */
 static uint16_t unitScratch[kTtfUnicodeLengthLimit / 2];
 
@@ -296,15 +330,13 @@ static void StoreWindowsName(SfntImage *image, uint64_t start, unsigned length,
     if (units > 0 && platform->toAnsi != NULL)
         n = platform->toAnsi(platform->context, unitScratch, units, converted,
                              kTtfConvertedSize);
-    if (n < 0)
-        n = 0;
-    if (n > kTtfConvertedSize)
-        n = kTtfConvertedSize;
-    /* As many bytes as the string has code units, and what the member holds. */
-    if (n > units)
+    n = TextCutLength(converted, n, kTtfConvertedSize, platform->utf8);
+    /* As many bytes as the string has code units (in UTF-8 that would keep a
+     * third of a CJK name: the whole text is kept there), and what the member
+     * holds. */
+    if (n > units && !platform->utf8)
         n = units;
-    if (n > size - 1)
-        n = size - 1;
+    n = TextCutLength(converted, n, size - 1, platform->utf8);
     memcpy(member, converted, (size_t)n);
     member[n] = 0;
 }
@@ -339,8 +371,9 @@ static int ReadNameTable(SfntImage *image, uint32_t table, const TtfPlatform *pl
             /* Bytes as they are, only while no Windows Unicode name was taken. */
             if (rank[nameId] != 0 || !SfntHas(image, start, length))
                 continue;
-            unsigned n = length < (unsigned)size - 1 ? length : (unsigned)size - 1;
-            memcpy(member, image->bytes + start, n);
+            int n = TextCutLength((const char *)image->bytes + start, (int)length, size - 1,
+                                  platform->utf8);
+            memcpy(member, image->bytes + start, (size_t)n);
             member[n] = 0;
         } else if (platformId == kPlatformWindows && encodingId == kEncodingUnicodeBmp) {
             int recordRank = TtfNameRank(languageId, platform->systemLcid);

@@ -117,6 +117,10 @@ struct TtfPlatform {
      * out, without a NUL; returns the number of bytes written (0 on failure). */
     int (*toAnsi)(void *context, const uint16_t *units, int count, char *out, int outSize);
     void *context;
+    /* The ANSI code page is UTF-8 (the program's own, on Windows 10 1903 and
+     * later): names are cut only between characters, and a converted name is
+     * not cut to as many bytes as it has code units. */
+    int utf8;
 };
 
 /* What one file gives: the texts of the name table and the OS/2 fields. */
@@ -155,5 +159,13 @@ TtfResult ReadSfntFace(SfntImage *image, uint32_t directory, int kinds,
 /* Name ids taken and their rank of one Windows Unicode record: 1 for English (US),
  * 2 for the system's locale, 3 for both. */
 int TtfNameRank(unsigned languageId, uint32_t systemLcid);
+
+/* The bytes of text[0, length) to keep where at most `limit` fit: that many, but
+ * with `utf8` set never so many that the text would end inside a UTF-8
+ * sequence (a sequence left incomplete by an earlier cut is dropped as well). */
+int TextCutLength(const char *text, int length, int limit, int utf8);
+/* The position `count` characters after `pos` in text[0, length): bytes in a
+ * single-byte code page, whole UTF-8 sequences with `utf8` set. */
+int TextAdvance(const char *text, int pos, int length, int count, int utf8);
 
 #endif

@@ -3,7 +3,7 @@
  *
  * Opens the file, reads the bytes the parser asks for into the FileBuffer (each at
  * its own offset, so the image is used in place), converts the Windows Unicode
- * names to the ANSI code page, takes the metrics of the scan's device context and
+ * names to the ANSI code page (UTF-8 where the program runs with it), takes the metrics of the scan's device context and
  * appends the record to the Catalogue.  Touches the FileBuffer (app/startup.cpp
  * allocates it) and the Catalogue (fontlist.cpp).  Called by the folder scan
  * (dirscan.cpp) for every font file it takes, and by zenvrix-info.exe. */
@@ -40,13 +40,24 @@ void RenewFontFileRun(void)
         BeginFontFileRun(runDc);
 }
 
-static int TakeMetrics(HDC dc, TEXTMETRICA *metrics)
+int TakeFontFileMetrics(HDC dc, TEXTMETRICA *metrics)
 {
     if (dc != NULL && dc == runDc) {
         *metrics = runMetrics;
         return 1;
     }
     return GetTextMetricsA(dc, metrics) != 0;
+}
+
+int AnsiIsUtf8(void)
+{
+    return GetACP() == CP_UTF8;
+}
+
+void EndOnCharacter(char *text)
+{
+    int length = (int)strlen(text);
+    text[TextCutLength(text, length, length, AnsiIsUtf8())] = 0;
 }
 
 /* The whole conversion of one name: 29,999 code units at most, and no ANSI code
@@ -69,9 +80,11 @@ static int ConvertToAnsi(void *, const uint16_t *units, int count, char *out, in
             out[i] = (char)units[i];
         return n;
     }
-    int n = WideCharToMultiByte(CP_ACP, WC_COMPOSITECHECK | WC_SEPCHARS | WC_DISCARDNS,
-                                (LPCWSTR)units, count, conversion, (int)sizeof conversion,
-                                NULL, NULL);
+    /* UTF-8 takes none of the system code pages' flags (with them the call fails
+     * outright) and needs no replacement rules: every character has its bytes. */
+    DWORD flags = AnsiIsUtf8() ? 0 : WC_COMPOSITECHECK | WC_SEPCHARS | WC_DISCARDNS;
+    int n = WideCharToMultiByte(CP_ACP, flags, (LPCWSTR)units, count, conversion,
+                                (int)sizeof conversion, NULL, NULL);
     if (n <= 0)
         return 0;
     if (n > outSize)
@@ -144,6 +157,7 @@ static FontFileResult ReadOpenFont(HFILE file, int wholeFile, int kinds, int fac
     platform.systemLcid = (uint32_t)GetSystemDefaultLCID();
     platform.toAnsi = ConvertToAnsi;
     platform.context = NULL;
+    platform.utf8 = AnsiIsUtf8();
     *faceCount = SfntFaceCount(&image, kinds, collection);
     uint32_t directory = 0;
     if (image.ioFailed)
@@ -212,7 +226,7 @@ FontFileResult ReadFontFace(HDC dc, const char *directory, const char *fileName,
     CopyText(record->fileName, fileName);
     CopyText(record->filePath, path);
     record->fontType = TRUETYPE_FONTTYPE;
-    if (!TakeMetrics(dc, &record->textMetrics))
+    if (!TakeFontFileMetrics(dc, &record->textMetrics))
         return FONT_FILE_NO_METRICS;
     return FONT_FILE_OK;
 }
@@ -244,10 +258,11 @@ void ReadFontFile(HDC dc, const char *directory, const char *fileName)
 /* Every face of the file in its order; a face that cannot be read is passed over,
  * and the file counts as read when some face was.  Running out of memory ends the
  * file: its message was shown once. */
-void ReadFontFileKinds(HDC dc, const char *directory, const char *fileName, int kinds)
+int ReadFontFileKinds(HDC dc, const char *directory, const char *fileName, int kinds)
 {
     static FontRecord record;    /* no allocation per file */
     int faceCount = 1;
+    int complete = 1;
     FontFileResult fileResult = FONT_FILE_NOT_TRUETYPE;
     for (int face = 0; face < faceCount; face++) {
         FontFileResult result =
@@ -258,16 +273,22 @@ void ReadFontFileKinds(HDC dc, const char *directory, const char *fileName, int 
             result = FONT_FILE_NO_MEMORY;
         if (fileResult != FONT_FILE_OK)
             fileResult = result;
+        if (result == FONT_FILE_NO_METRICS)
+            complete = 0;
         if (result == FONT_FILE_NO_MEMORY) {
             RenewFontFileRun();  /* after the out-of-memory message */
+            complete = 0;
             break;
         }
         /* A file that cannot be found, opened or read gives no other face either. */
         if (result == FONT_FILE_PATH_TOO_LONG || result == FONT_FILE_CANT_OPEN ||
-            result == FONT_FILE_CANT_READ)
+            result == FONT_FILE_CANT_READ) {
+            complete = 0;
             break;
+        }
     }
     lastFontFileResult = fileResult;
+    return complete;
 }
 
 const char *FontFileResultText(FontFileResult result)

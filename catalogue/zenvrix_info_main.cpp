@@ -8,7 +8,9 @@
  *   lfWeight  lfItalic  lfUnderline  lfStrikeOut  boldFlag
  *
  * separated by tabs; inside a field backslash, tab, CR and LF are written as \\,
- * \t, \r and \n.  A file that gives no record prints no line, and a short reason
+ * \t, \r and \n.  Texts are written as the reader keeps them: in UTF-8 where the
+ * program runs with UTF-8 as its code page (Windows 10 1903 and later), else in
+ * the system code page.  A file that gives no record prints no line, and a short reason
  * on standard error.  The exit code is 0 when every file gave a record, 1 when some
  * did not, 2 on a start-up failure.
  *
@@ -75,9 +77,15 @@ static int SplitPath(const char *path, char *directory, const char **name)
 int main(int argc, char **argv)
 {
     if (argc < 2) {
-        fprintf(stderr, "usage: zenvrix-info FONTFILE...\n");
+        fprintf(stderr, "usage: zenvrix-info FONTFILE...\n"
+                        "Names are written in %s.\n",
+                AnsiIsUtf8() ? "UTF-8, the program's code page"
+                             : "the system code page (UTF-8 from Windows 10 1903 on)");
         return 2;
     }
+    /* A console shows the bytes in its own code page. */
+    if (AnsiIsUtf8())
+        SetConsoleOutputCP(CP_UTF8);
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, FILE_BUFFER_SIZE);
     fileBuffer = block != NULL ? (unsigned char *)GlobalLock(block) : NULL;
     if (fileBuffer == NULL) {

@@ -42,6 +42,29 @@ set_tests_properties(print_test_without_printer PROPERTIES
   TIMEOUT 900
   ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-noprinter;${ZENVRIX_WINE_ENV};CUPS_SERVER=${CMAKE_BINARY_DIR}/no-printer.sock;ZENVRIX_WITHOUT_PRINTER=1;ZENVRIX_SOURCE_DIR=${CMAKE_SOURCE_DIR};ZENVRIX_BINARY_DIR=${CMAKE_BINARY_DIR}")
 
+# The shell test once more on a screen of 144 dpi (a display scaled to 150 %), in a
+# Wine prefix of its own, so that its LogPixels reaches no other test; without a
+# printer, so that the printed-page figures are taken from the screen as well.
+set(ZENVRIX_144DPI_PREFIX ${CMAKE_BINARY_DIR}/wineprefix-144dpi)
+add_test(NAME prefix_at_144_dpi COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} reg add
+         "HKCU\\Control Panel\\Desktop" /v LogPixels /t REG_DWORD /d 144 /f)
+set_tests_properties(prefix_at_144_dpi PROPERTIES FIXTURES_SETUP at_144_dpi TIMEOUT 300
+  ENVIRONMENT "WINEPREFIX=${ZENVRIX_144DPI_PREFIX};${ZENVRIX_WINE_ENV}")
+add_test(NAME shell_test_at_144_dpi COMMAND shell_test --gtest_filter=At144Dpi.*)
+set_tests_properties(shell_test_at_144_dpi PROPERTIES FIXTURES_REQUIRED at_144_dpi
+  TIMEOUT 900
+  ENVIRONMENT "WINEPREFIX=${ZENVRIX_144DPI_PREFIX};${ZENVRIX_WINE_ENV};CUPS_SERVER=${CMAKE_BINARY_DIR}/no-printer.sock;ZENVRIX_WITHOUT_PRINTER=1;ZENVRIX_AT_144_DPI=1;ZENVRIX_SOURCE_DIR=${CMAKE_SOURCE_DIR};ZENVRIX_BINARY_DIR=${CMAKE_BINARY_DIR}")
+
+# The names of a CJK font in Chinese: Wine takes the system's locale from LANG, here a
+# Chinese one compiled into the build tree (glibc's LOCPATH), in a prefix of its own.
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/locale)
+execute_process(COMMAND localedef -i zh_CN -f UTF-8 ${CMAKE_BINARY_DIR}/locale/zh_CN.UTF-8
+                RESULT_VARIABLE ZENVRIX_LOCALEDEF OUTPUT_QUIET ERROR_QUIET)
+add_test(NAME opentype_test_in_chinese COMMAND opentype_test --gtest_filter=*SystemsLanguage*)
+set_tests_properties(opentype_test_in_chinese PROPERTIES
+  TIMEOUT 900
+  ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-zh;${ZENVRIX_WINE_ENV};LANG=zh_CN.UTF-8;LC_MESSAGES=C;LOCPATH=${CMAKE_BINARY_DIR}/locale;ZENVRIX_SOURCE_DIR=${CMAKE_SOURCE_DIR};ZENVRIX_BINARY_DIR=${CMAKE_BINARY_DIR}")
+
 file(GLOB ZENVRIX_BENCHES CONFIGURE_DEPENDS bench/*.cpp)
 foreach(bench_source ${ZENVRIX_BENCHES})
   get_filename_component(bench_name ${bench_source} NAME_WE)
@@ -64,6 +87,11 @@ endforeach()
 add_test(NAME ttf_oracle
          COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/oracle/ttf_oracle.py
                  --info $<TARGET_FILE:zenvrix-info>)
-set_tests_properties(ttf_oracle PROPERTIES
+# Once more as on a Windows that does not know the manifest's UTF-8 entry: the system
+# code page (1252, Wine's under LANG=C).
+add_test(NAME ttf_oracle_system_codepage
+         COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/oracle/ttf_oracle.py
+                 --info $<TARGET_FILE:zenvrix-info> --system)
+set_tests_properties(ttf_oracle ttf_oracle_system_codepage PROPERTIES
   TIMEOUT 900
-  ENVIRONMENT "WINEPREFIX=${ZENVRIX_WINEPREFIX};${ZENVRIX_WINE_ENV}")
+  ENVIRONMENT "WINEPREFIX=${ZENVRIX_WINEPREFIX};${ZENVRIX_WINE_ENV};LANG=C")

@@ -6,11 +6,16 @@
  *
  * Touches the Fonts folder (or the System folder), the HKEY_LOCAL_MACHINE font
  * list and the graphics system's font table, and nothing of the program's own
- * lists.  Never shows a message: a failure leaves its reason in installMessage for
- * the caller, the install dialog (installdlg.cpp).  A failed call undoes what it
- * did itself, so the Fonts folder and the registry are left as they were. */
+ * lists.  When the machine-wide install is refused for lack of rights (a standard
+ * user on Windows Vista and later), the same font is installed for the current
+ * user instead: into the user's own Fonts folder and HKEY_CURRENT_USER font list,
+ * as Windows 10 (1809) and later install fonts without elevation.
+ * Never shows a message: a failure leaves its reason in installMessage for the
+ * caller, the install dialog (installdlg.cpp).  A failed call undoes what it did
+ * itself, so the Fonts folders and the registry are left as they were. */
 #include "install.h"
 
+#include <shlobj.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -24,6 +29,7 @@ int installMode;
 int installScope;
 char installMessage[300];
 int targetExists;
+int targetRefused;
 int cataloguePos;
 
 /* What FontInstalledProc looks for, and whether it found it. */
@@ -38,6 +44,7 @@ void ResetInstallOptions(void)
     installScope = IDC_SCOPE_SELECTED;
     installMessage[0] = 0;
     targetExists = 0;
+    targetRefused = 0;
     cataloguePos = 0;
 }
 
@@ -81,15 +88,25 @@ static int DirectoryExists(const char *path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-/* Opens an existing file for the copy, for reading or for writing, as a handle of
- * the _hread/_hwrite family.  OpenFile would refuse paths of 128 characters or
- * more, which a folder scan easily produces. */
+/* Opens the source of the copy for reading, or the temporary file for writing, as
+ * a handle of the _hread/_hwrite family.  OpenFile would refuse paths of 128
+ * characters or more, which a folder scan easily produces.  The temporary file is
+ * made here if it is missing: Wine's GetTempFileNameA gives a name without having
+ * made the file when the folder refuses it. */
 static HFILE OpenForCopy(const char *path, int writing)
 {
     HANDLE file = CreateFileA(path, writing ? GENERIC_WRITE : GENERIC_READ,
-                              writing ? 0 : FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                              writing ? 0 : FILE_SHARE_READ, NULL,
+                              writing ? OPEN_ALWAYS : OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, NULL);
     return file == INVALID_HANDLE_VALUE ? HFILE_ERROR : (HFILE)(INT_PTR)file;
+}
+
+/* Notes whether the failure just met was a refusal for lack of rights; 0. */
+static int NoteRefusal(void)
+{
+    targetRefused = GetLastError() == ERROR_ACCESS_DENIED;
+    return 0;
 }
 
 /* Writes the bytes under a fresh temporary name in the target's folder and only
@@ -107,9 +124,10 @@ static int WriteFileWhole(const char *target, const void *bytes, long size)
 
     char partial[MAX_PATH];
     if (GetTempFileNameA(folder, "zvx", 0, partial) == 0)
-        return 0;
+        return NoteRefusal();
     HFILE file = OpenForCopy(partial, 1);
     if (file == HFILE_ERROR) {
+        NoteRefusal();
         DeleteFileA(partial);
         return 0;
     }
@@ -117,7 +135,7 @@ static int WriteFileWhole(const char *target, const void *bytes, long size)
     if (_lclose(file) == HFILE_ERROR)
         ok = 0;
     if (ok && !MoveFileA(partial, target))
-        ok = 0;
+        ok = NoteRefusal();
     if (!ok)
         DeleteFileA(partial);
     return ok;
@@ -129,6 +147,7 @@ static int WriteFileWhole(const char *target, const void *bytes, long size)
 int CopyFontFile(const char *source, const char *target)
 {
     targetExists = 0;
+    targetRefused = 0;
     if (PathExists(target)) {
         targetExists = 1;
         return 0;
@@ -203,28 +222,41 @@ void FontListValueName(const FontRecord *record, char *valueName, size_t size)
             snprintf(valueName + used, room - used, "%s%s", used > 0 ? " & " : "", name);
         }
     }
+    EndOnCharacter(valueName);
     size_t used = strlen(valueName);
     snprintf(valueName + used, size - used, "%s", kind);
 }
 
-/* Sets the record's value in the font list to the file's name or path; 1 when it
- * was written. */
-static int WriteFontListValue(const char *keyPath, const FontRecord *record, const char *data)
+/* Sets the record's value in the font list of `root` to the file's name or path: 1
+ * when it was written, -1 when opening or writing the key was refused for lack of
+ * rights, else 0.  The machine's key is only opened; the user's is made when it is
+ * missing, and removed again when the value could not be set. */
+static int WriteFontListValue(HKEY root, const char *keyPath, const FontRecord *record,
+                              const char *data)
 {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
-        return 0;
-    char valueName[2048];
-    FontListValueName(record, valueName, sizeof valueName);
-    LONG status = SeamRegSetValueExA(key, valueName, 0, REG_SZ, (const BYTE *)data,
-                                     (DWORD)strlen(data) + 1);
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS;
+    int created = 0;
+    LONG status = root == HKEY_LOCAL_MACHINE
+                      ? SeamRegOpenKeyExA(root, keyPath, 0, KEY_SET_VALUE, &key)
+                      : SeamRegCreateKeyExA(root, keyPath, KEY_SET_VALUE, &key, &created);
+    if (status == ERROR_SUCCESS) {
+        char valueName[2048];
+        FontListValueName(record, valueName, sizeof valueName);
+        status = SeamRegSetValueExA(key, valueName, 0, REG_SZ, (const BYTE *)data,
+                                    (DWORD)strlen(data) + 1);
+        RegCloseKey(key);
+        if (status != ERROR_SUCCESS && created)
+            RegDeleteKeyA(root, keyPath);
+    }
+    if (status == ERROR_SUCCESS)
+        return 1;
+    return status == ERROR_ACCESS_DENIED ? -1 : 0;
 }
 
-/* Install without copy: the font stays where it is and the registry records its
- * full path. */
-static int InstallInPlace(const FontRecord *record, const char *keyPath)
+/* Install without copy: the font stays where it is and the font list of `root`
+ * records its full path.  1, 0, or -1 when the key refused the write for lack of
+ * rights; on failure the font resource is removed again. */
+static int InstallInPlace(const FontRecord *record, HKEY root, const char *keyPath)
 {
     if (keyPath == NULL)
         return 0;
@@ -232,27 +264,32 @@ static int InstallInPlace(const FontRecord *record, const char *keyPath)
         SetInstallMessage(textNotInstalled);
         return 0;
     }
-    if (!WriteFontListValue(keyPath, record, record->filePath)) {
+    int written = WriteFontListValue(root, keyPath, record, record->filePath);
+    if (written != 1) {
         RemoveFontResourceA(record->filePath);
         SetInstallMessage(textNotInstalled);
-        return 0;
     }
-    return 1;
+    return written;
 }
 
-/* Install with copy: the file goes into the Fonts folder under the Windows folder
- * (the System folder when there is none) and the registry records its name. */
-static int InstallCopy(const FontRecord *record, const char *keyPath)
+/* The folder a machine-wide copy goes to: the Fonts folder under the Windows folder,
+ * or the System folder when there is none. */
+static void MachineFontsFolder(char *folder, size_t size)
 {
-    char fontsFolder[300];
+    snprintf(folder, size, "%s\\Fonts", windowsDirectory);
+    if (!DirectoryExists(folder))
+        snprintf(folder, size, "%s", systemDirectory);
+}
+
+/* Install with copy into `folder`: the machine's font list records the file's name
+ * alone, a user's the full path of the copy.  1, 0, or -1 when the folder or the key
+ * refused the write for lack of rights; a failure takes back the copy and the font
+ * resource. */
+static int InstallCopy(const FontRecord *record, HKEY root, const char *keyPath,
+                       const char *folder)
+{
     char target[300];
-    int length;
-    snprintf(fontsFolder, sizeof fontsFolder, "%s\\Fonts", windowsDirectory);
-    if (DirectoryExists(fontsFolder))
-        length = snprintf(target, sizeof target, "%s\\Fonts\\%s", windowsDirectory,
-                          record->fileName);
-    else
-        length = snprintf(target, sizeof target, "%s\\%s", systemDirectory, record->fileName);
+    int length = snprintf(target, sizeof target, "%s\\%s", folder, record->fileName);
     if (keyPath == NULL)
         return 0;
     /* A cut path would install the file under another name than the one recorded. */
@@ -262,7 +299,7 @@ static int InstallCopy(const FontRecord *record, const char *keyPath)
     }
     if (!CopyFontFile(record->filePath, target)) {
         SetInstallMessage(targetExists ? textFileExist : textCantCopy);
-        return 0;
+        return targetRefused ? -1 : 0;
     }
     if (scratchFotPath[0] != 0) {
         OFSTRUCT place;
@@ -273,14 +310,70 @@ static int InstallCopy(const FontRecord *record, const char *keyPath)
         SetInstallMessage(textNotInstalled);
         return 0;
     }
-    if (!WriteFontListValue(keyPath, record, record->fileName)) {
+    int written = WriteFontListValue(root, keyPath, record,
+                                     root == HKEY_LOCAL_MACHINE ? record->fileName : target);
+    if (written != 1) {
         /* The target did not exist before CopyFontFile: it is this call's own file. */
         RemoveFontResourceA(target);
         DeleteFileA(target);
         SetInstallMessage(textNotInstalled);
+    }
+    return written;
+}
+
+/* The current user's Fonts folder, %LOCALAPPDATA%\Microsoft\Windows\Fonts, and which
+ * of its last three folders an install made (and so takes back when it fails). */
+static const char *const kUserFontsFolders[3] = {"Microsoft", "Windows", "Fonts"};
+struct UserFontsFolder {
+    char path[300];
+    int made[3];
+};
+
+/* Makes the folders of the user's Fonts folder that are missing; 0 when the
+ * local application data folder is unknown. */
+static int MakeUserFontsFolder(UserFontsFolder *folder)
+{
+    ZeroMemory(folder, sizeof *folder);
+    if (SHGetFolderPathA(NULL, CSIDL_LOCAL_APPDATA, NULL, SHGFP_TYPE_CURRENT, folder->path) !=
+        S_OK)
         return 0;
+    for (int i = 0; i < 3; i++) {
+        size_t used = strlen(folder->path);
+        snprintf(folder->path + used, sizeof folder->path - used, "\\%s", kUserFontsFolders[i]);
+        folder->made[i] = CreateDirectoryA(folder->path, NULL) != 0;
     }
     return 1;
+}
+
+/* Removes the folders MakeUserFontsFolder made, the deepest first. */
+static void RemoveMadeFolders(UserFontsFolder *folder)
+{
+    for (int i = 2; i >= 0; i--) {
+        if (folder->made[i])
+            RemoveDirectoryA(folder->path);
+        char *slash = strrchr(folder->path, '\\');
+        if (slash == NULL)
+            return;
+        *slash = 0;
+    }
+}
+
+/* The machine-wide install was refused for lack of rights: the same install for the
+ * current user alone.  A failure is reported as the machine-wide one would be, and
+ * leaves the user's folders as they were. */
+static int InstallForUser(const FontRecord *record)
+{
+    if (installMode == IDC_INSTALL_NOCOPY)
+        return InstallInPlace(record, HKEY_CURRENT_USER, fontKeyNt);
+    UserFontsFolder folder;
+    int result = 0;
+    if (MakeUserFontsFolder(&folder))
+        result = InstallCopy(record, HKEY_CURRENT_USER, fontKeyNt, folder.path);
+    else
+        SetInstallMessage(textCantCopy);
+    if (result != 1)
+        RemoveMadeFolders(&folder);
+    return result;
 }
 
 /* Tells every top-level window that the fonts changed.  Windows of this thread, the
@@ -314,6 +407,7 @@ int InstallFont(const FontRecord *record)
     if (FindListedName(record, listed, sizeof listed)) {
         snprintf(installMessage, sizeof installMessage, "Font '%s' %s!", listed,
                  textAlreadyInstalled);
+        EndOnCharacter(installMessage);
         return 0;
     }
 
@@ -322,10 +416,19 @@ int InstallFont(const FontRecord *record)
         SetInstallMessage(textNotInstalled);
 
     int result;
-    if (installMode == IDC_INSTALL_NOCOPY)
-        result = InstallInPlace(record, keyPath);
-    else
-        result = InstallCopy(record, keyPath);
+    char folder[300];
+    if (installMode == IDC_INSTALL_NOCOPY) {
+        result = InstallInPlace(record, HKEY_LOCAL_MACHINE, keyPath);
+    } else {
+        MachineFontsFolder(folder, sizeof folder);
+        result = InstallCopy(record, HKEY_LOCAL_MACHINE, keyPath, folder);
+    }
+    if (result < 0) {
+        installMessage[0] = 0;
+        result = InstallForUser(record);
+    }
+    if (result < 0)
+        result = 0;
     if (result == 1)
         BroadcastFontChange();
     return result;

@@ -17,20 +17,26 @@ extern int installScope;         /* IDC_SCOPE_SELECTED, _STYLES or _DIRECTORY */
 extern char installMessage[300];
 /* 1 when the last CopyFontFile refused because the target was already there. */
 extern int targetExists;
+/* 1 when the last CopyFontFile failed because the target's folder refused the write
+ * for lack of rights (access denied). */
+extern int targetRefused;
 /* The Catalogue entry ForEachCatalogueFont is visiting. */
 extern int cataloguePos;
 
 /* The options' start-up defaults (copy, selected font). */
 void ResetInstallOptions(void);
 /* Installs one font read from a file, after installMode; 1, or 0 with the reason in
- * installMessage.  A failure leaves the Fonts folder and the registry as they were.
- * On success every top-level window hears WM_FONTCHANGE. */
+ * installMessage.  Machine-wide first; when that is refused for lack of rights, for
+ * the current user (%LOCALAPPDATA%\Microsoft\Windows\Fonts and HKEY_CURRENT_USER).
+ * A failure leaves the Fonts folders and the registry as they were.  On success
+ * every top-level window hears WM_FONTCHANGE. */
 int InstallFont(const FontRecord *record);
 /* The name of the record's value in the system's font list: "<full name>
  * (TrueType)", "(OpenType)" for PostScript outlines, and for a collection the full
  * names of all its faces joined by " & ". */
 void FontListValueName(const FontRecord *record, char *valueName, size_t size);
-/* Copies a file whole; 1, or 0 (targetExists tells whether the target was there).
+/* Copies a file whole; 1, or 0 (targetExists tells whether the target was there,
+ * targetRefused whether its folder refused the write).
  * The target name appears only with the complete copy behind it. */
 int CopyFontFile(const char *source, const char *target);
 /* 1 when the system lists a font with exactly this full name (case matters). */

@@ -12,6 +12,7 @@
 
 #include "../app/settings.h"
 #include "../app/shell.h"
+#include "../catalogue/fontfiles.h"
 #include "../resources/resource.h"
 
 /* The DisplayList entry the double-click selected, or NULL if there is none. */
@@ -27,6 +28,7 @@ static const FontRecord *SelectedFont(void)
 static void FormatFailure(char *text, size_t size, const char *fullName)
 {
     snprintf(text, size, "%s\nFont %s will be not installed", installMessage, fullName);
+    EndOnCharacter(text);
 }
 
 /* The walk under way: where it started (-1: none under way) and the face name it
@@ -189,7 +191,8 @@ static void AppendInfoLine(char *text, size_t size, const char *label, const cha
 {
     char line[300];
     int room = (int)(sizeof line - 1) - (int)strlen(label) - 2;
-    snprintf(line, sizeof line, "%s%.*s\r\n", label, room > 0 ? room : 0, field);
+    room = TextCutLength(field, (int)strlen(field), room, AnsiIsUtf8());
+    snprintf(line, sizeof line, "%s%.*s\r\n", label, room, field);
     size_t used = strlen(text);
     snprintf(text + used, size - used, "%s", line);
 }

@@ -8,7 +8,8 @@
  * and on a printer page.  Reads the view settings and shell state (app/), the
  * DisplayList (catalogue/) and the printing flag (print/); writes only the cell
  * counters and, on a hit, hitFound and selectedFont.  Every pen and font made here
- * is deselected and deleted before the function returns. */
+ * is deselected and deleted before the function returns.  On a printer, the sample
+ * of a face with PostScript outlines is drawn by outline.cpp. */
 #include "draw.h"
 
 #include <stdio.h>
@@ -16,7 +17,7 @@
 
 #include "../app/settings.h"
 #include "../app/shell.h"
-#include "../catalogue/fontlist.h"
+#include "../catalogue/fontfiles.h"
 #include "../print/printer.h"
 #include "layout.h"
 
@@ -82,6 +83,7 @@ void FormatCellLabel(const FontRecord *record, char *label, int size)
         snprintf(label, (size_t)size, "%.*s", face, record->logFont.lfFaceName);
         break;
     }
+    EndOnCharacter(label);
 }
 
 /* Rows near the bottom of the view or page erase down to the bottom of the area. */
@@ -101,6 +103,21 @@ static void AdvanceCell(void)
         shell.cellColumn = 0;
         shell.cellRow++;
     }
+}
+
+/* GDI reads an 8-bit text in the code page of the font's character set, never in
+ * the program's own: with UTF-8 as the program's code page the text is drawn from
+ * its UTF-16 form.  Texts drawn here are at most 511 bytes. */
+static void DrawString(HDC dc, int x, int y, const char *text, int count)
+{
+    WCHAR wide[1024];
+    if (!AnsiIsUtf8() || count <= 0) {
+        TextOutA(dc, x, y, text, count);
+        return;
+    }
+    int n = MultiByteToWideChar(CP_UTF8, 0, text, count, wide, (int)(sizeof wide / sizeof wide[0]));
+    if (n > 0)
+        TextOutW(dc, x, y, wide, n);
 }
 
 /* Fills a rectangle with the context's own brush; a null pen leaves out the right
@@ -137,7 +154,7 @@ static void DrawLabel(HDC dc, const CellBox *box, const char *label)
     SetBkMode(dc, TRANSPARENT);
     HFONT font = CreateFontIndirectA(&face);
     HGDIOBJ previous = SelectObject(dc, font);
-    TextOutA(dc, box->x0, box->y0 + pageLayout.labelOffset, label, lstrlenA(label));
+    DrawString(dc, box->x0, box->y0 + pageLayout.labelOffset, label, lstrlenA(label));
     SelectObject(dc, previous);
     DeleteObject(font);
 }
@@ -176,6 +193,18 @@ static void SampleFace(HDC dc, const LOGFONTA *entry, LOGFONTA *face)
         face->lfCharSet = (BYTE)GetTextCharset(dc);
 }
 
+/* How the sample lines of the cell being drawn reach the target: as text, or on a
+ * printer for a face with PostScript outlines, as its glyph outlines. */
+static int sampleAsOutlines;
+
+static void SampleOut(HDC dc, int x, int y, const char *text, int count)
+{
+    if (sampleAsOutlines)
+        OutlineTextOut(x, y, text, count);
+    else
+        DrawString(dc, x, y, text, count);
+}
+
 /* A text with line feeds: one line per slot; carriage returns and tabs are not
  * counted, and the count is taken from the line's start. */
 static void DrawTextLines(HDC dc, const CellBox *box, const char *text)
@@ -189,14 +218,17 @@ static void DrawTextLines(HDC dc, const CellBox *box, const char *text)
                 shown++;
             end++;
         }
-        TextOutA(dc, box->x0, (int)(i * (double)pageLayout.lineHeight + box->y0), line, shown);
+        shown = TextCutLength(line, shown, shown, AnsiIsUtf8());
+        SampleOut(dc, box->x0, (int)(i * (double)pageLayout.lineHeight + box->y0), line, shown);
         if (line[end] == 0 || line[end + 1] == 0)
             break;
         line += end + 1;
     }
 }
 
-/* A one-line text cut every charsPerLine characters, regardless of words. */
+/* A one-line text cut every charsPerLine characters, regardless of words.  The
+ * lines are counted in bytes (textLength), so in UTF-8 a text of other scripts
+ * ends before its last lines. */
 static void DrawWrappedText(HDC dc, const CellBox *box, const char *text)
 {
     const PageLayout *L = &pageLayout;
@@ -205,27 +237,43 @@ static void DrawWrappedText(HDC dc, const CellBox *box, const char *text)
     if (length > actual)
         length = actual;
     int perLine = L->charsPerLine > 0 ? L->charsPerLine : 1;
+    int utf8 = AnsiIsUtf8();
+    int start = 0;
     for (int i = 0; i <= L->textLength / perLine; i++) {
-        int start = i * perLine;
-        int count = start < length ? length - start : 0;
-        if (count > perLine)
-            count = perLine;
-        TextOutA(dc, box->x0, (int)((i + 1) * (double)L->lineHeight + box->y0),
-                 text + (start < length ? start : length), count);
+        int end = TextAdvance(text, start, length, perLine, utf8);
+        SampleOut(dc, box->x0, (int)((i + 1) * (double)L->lineHeight + box->y0),
+                  text + start, end - start);
+        start = end;
     }
 }
 
-static void DrawSample(HDC dc, const CellBox *box, const LOGFONTA *entry)
+static void DrawSampleLines(HDC dc, const CellBox *box)
 {
-    LOGFONTA face;
-    SampleFace(dc, entry, &face);
-    HFONT font = CreateFontIndirectA(&face);
-    HGDIOBJ previous = SelectObject(dc, font);
     const char *text = settings.sampleText != NULL ? settings.sampleText : "";
     if (pageLayout.multiLineText)
         DrawTextLines(dc, box, text);
     else
         DrawWrappedText(dc, box, text);
+}
+
+/* Wine's printer driver faults on text in a font with PostScript outlines, so on a
+ * printer such a face never becomes the context's font: its lines are drawn as
+ * outlines, or, when not even that can be set up, left out. */
+static void DrawSample(HDC dc, const CellBox *box, const FontRecord *record)
+{
+    LOGFONTA face;
+    SampleFace(dc, &record->logFont, &face);
+    if (printing && record->postScriptOutlines) {
+        sampleAsOutlines = BeginOutlineText(dc, &face);
+        if (sampleAsOutlines)
+            DrawSampleLines(dc, box);
+        EndOutlineText();
+        sampleAsOutlines = 0;
+        return;
+    }
+    HFONT font = CreateFontIndirectA(&face);
+    HGDIOBJ previous = SelectObject(dc, font);
+    DrawSampleLines(dc, box);
     SelectObject(dc, previous);
     DeleteObject(font);
 }
@@ -288,7 +336,7 @@ int CALLBACK DrawFontCell(const LOGFONTA *logFont, const TEXTMETRICA *metrics,
     int lastColumn = shell.cellColumn == settings.columns - 1;
     EraseBackground(dc, &box, nearBottom);
     DrawLabel(dc, &box, label);
-    DrawSample(dc, &box, logFont);
+    DrawSample(dc, &box, record);
     if (lastColumn || nearBottom)
         FillWithNullPen(dc, L->originX + L->gridWidth, box.ys - 1, L->areaWidth + 1,
                         box.y1 + 1);

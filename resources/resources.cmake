@@ -77,6 +77,7 @@ add_custom_target(zenvrix_resource_images DEPENDS ${_zenvrix_images})
 configure_file("${ZENVRIX_RC_SOURCE_DIR}/version.h.in" "${ZENVRIX_RC_IMAGE_DIR}/version.h" @ONLY)
 
 set(ZENVRIX_RC_DEPENDS ${_zenvrix_images} "${ZENVRIX_RC_SOURCE_DIR}/resource.h"
+    "${ZENVRIX_RC_SOURCE_DIR}/zenvrix.manifest"
     "${ZENVRIX_RC_IMAGE_DIR}/version.h")
 set(ZENVRIX_RC_INCLUDES "${ZENVRIX_RC_SOURCE_DIR}" "${ZENVRIX_RC_IMAGE_DIR}")
 

@@ -11,7 +11,7 @@ packages=(cmake make g++ clang libclang-rt-14-dev googletest g++-mingw-w64-i686 
   fonts-dejavu-core fonts-liberation python3-fonttools python3
   fonts-noto-core fonts-noto-extra fonts-dejavu-extra fonts-freefont-ttf fonts-liberation2
   fonts-crosextra-carlito fonts-open-sans fonts-roboto-unhinted
-  fonts-urw-base35 fonts-wqy-microhei fonts-wqy-zenhei)
+  fonts-urw-base35 fonts-wqy-microhei fonts-wqy-zenhei locales)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,19 +1,26 @@
 /* dirscan_test.cpp - the folder scan (which names are read, subfolders, the same font
- * in two folders, Escape held) and the files that give no record. */
+ * in two folders, Escape held), the files that give no record, and rescans of files
+ * read before. */
 #include <algorithm>
 #include <thread>
 
 #include "catalogue/fontfiles.h"
+#include "catalogue/scancache.h"
 #include "harness.h"
+#include "tests/collection.h"
 
 typedef Program Scan;
+typedef std::vector<std::string> Names;
 
-std::vector<std::string> Read(const std::string &folder, int subfolders)
+/* Each record's path in the folder (with faces: ":face name#face"), in byte order. */
+Names Read(const std::string &folder, int subfolders, bool faces = false)
 {
     ScanFolder(folder, subfolders);
     std::vector<std::string> paths;
-    for (int i = 0; i < catalogue.count; i++)
-        paths.push_back(catalogue.records[i]->filePath + folder.size());
+    for (int i = 0; i < catalogue.count; i++) {
+        const FontRecord *r = catalogue.records[i];
+        paths.push_back(r->filePath + folder.size() + (faces ? ":" + std::string(r->logFont.lfFaceName) + "#" + std::to_string(r->faceIndex) : ""));
+    }
     std::sort(paths.begin(), paths.end()); /* the listing's order is the file system's */
     return paths;
 }
@@ -62,3 +69,60 @@ TEST_F(Scan, LongPathsCutFilesFailingReadsAndOtherFilesGiveNoRecord)
     ReleaseDC(mainWindow, dc);
 }
 
+
+static void Age(const std::string &path) /* a last-write time long past */
+{
+    FILETIME past = {0, 0x01D00000};
+    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, NULL, OPEN_EXISTING, 0, NULL);
+    SetFileTime(file, NULL, NULL, &past), CloseHandle(file);
+}
+
+TEST_F(Scan, ARescanOpensOnlyFilesWhoseSizeTimeOrNameChangedAndShowsWhatIsOnDiskNow)
+{
+    std::string folder = TempDir("rescan"), sans = ReadFile(Font("dejavu/DejaVuSans.ttf")), serif = ReadFile(Font("dejavu/DejaVuSerif.ttf"));
+    CreateDirectoryA((folder + "sub").c_str(), NULL);
+    for (const char *name : {"keep.ttf", "bytes.ttf", "size.ttf", "swap.ttf", "gone.ttf", "old.ttf", "sub\\in.ttf"})
+        WriteFile(folder + name, sans), Age(folder + name);
+    WriteFile(folder + "pair.ttf", Collect({sans, serif}, 1)), WriteFile(folder + "junk.ttf", "no font");
+    const Names before = Read(folder, 1, true);
+    fontReadCounters = FontReadCounters();
+    EXPECT_EQ(before, Read(folder, 1, true));
+    EXPECT_EQ(0u, fontReadCounters.files);
+    std::string zvresc = TempDir("Zvresc");
+    RenamedFont("DejaVuSans.ttf", "Zvresc");                    /* as long as DejaVu Sans */
+    std::string renamed = ReadFile(zvresc + "ZvrescSans.ttf");
+    WriteFile(folder + "bytes.ttf", renamed);                   /* new bytes, new time */
+    WriteFile(folder + "size.ttf", renamed + "tail"), Age(folder + "size.ttf"); /* new size alone */
+    WriteFile(folder + "swap.new", serif), MoveFileExA((folder + "swap.new").c_str(), (folder + "swap.ttf").c_str(), MOVEFILE_REPLACE_EXISTING);
+    DeleteFileA((folder + "gone.ttf").c_str()), MoveFileA((folder + "old.ttf").c_str(), (folder + "new.ttf").c_str());
+    DeleteFileA((folder + "sub\\in.ttf").c_str()), RemoveDirectoryA((folder + "sub").c_str());
+    CreateDirectoryA((folder + "added").c_str(), NULL), WriteFile(folder + "added\\in.ttf", serif);
+    EXPECT_EQ((Names{"added\\in.ttf:DejaVu Serif#0", "bytes.ttf:Zvresc Sans#0", "keep.ttf:DejaVu Sans#0", "new.ttf:DejaVu Sans#0",
+                     "size.ttf:Zvresc Sans#0", "swap.ttf:DejaVu Serif#0"}), Read(folder, 1, true));
+    EXPECT_EQ(5u, fontReadCounters.files) << "the changed, renamed and added files";
+    settings.allFontFiles = 1; /* another kind of scan reads every file again; a collection gives each face */
+    const Names all = Read(folder, 1, true);
+    EXPECT_EQ(5u + 9, fontReadCounters.files); /* the collection opened once per face */
+    EXPECT_EQ(all, Read(folder, 1, true));
+    EXPECT_EQ(5u + 9, fontReadCounters.files);
+    EXPECT_TRUE(std::count(all.begin(), all.end(), "pair.ttf:DejaVu Sans#0") && std::count(all.begin(), all.end(), "pair.ttf:DejaVu Serif#1"));
+}
+
+/* Scanning a, b and c afresh makes heap calls 0-3 for a (the Catalogue's array, the
+ * record, the table of files kept, a's entry in it), 4-6 for b and 7-9 for c.  A
+ * record takes what the files kept hold before it is lost; with nothing kept it is
+ * lost with the usual box.  A failing call of the cache's own only empties it. */
+TEST_F(Scan, RunningOutOfMemoryEmptiesTheFilesKeptAndLosesARecordOnlyWhenThereIsNothingToGiveUp)
+{
+    std::string folder = TempDir("memory"), sans = ReadFile(Font("dejavu/DejaVuSans.ttf"));
+    for (const char *name : {"a.ttf", "b.ttf", "c.ttf"})
+        WriteFile(folder + name, sans);
+    for (int failing = 0; failing < 10; failing++) {
+        EmptyScanCache();
+        if (failing < 2)
+            ScriptExpect(Box("Not enough memory"));
+        SetFault(FAULT_HEAP, failing, 1);
+        EXPECT_EQ(failing < 2 ? 2u : 3u, Read(folder, 0).size()) << failing;
+        ClearFaults();
+    }
+}

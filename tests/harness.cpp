@@ -108,6 +108,7 @@ static HHOOK hook;
 static std::string TextOf(HWND window) { char text[4096] = ""; return GetWindowTextA(window, text, sizeof text), text; }
 
 std::string ControlText(HWND dialog, int control) { return TextOf(GetDlgItem(dialog, control)); }
+std::wstring ControlTextW(HWND dialog, int control) { wchar_t t[4096] = L""; return GetDlgItemTextW(dialog, control, t, 4096), t; }
 
 /* A message box's message: its first static control with text. */
 static BOOL CALLBACK NoteStatic(HWND child, LPARAM text)
@@ -248,10 +249,11 @@ void RenamedFont(const std::string &dejaVuFile, const std::string &prefix)
 }
 
 std::string FontsFolder(void) { char w[MAX_PATH]; return std::string(w, GetWindowsDirectoryA(w, sizeof w)) + "\\Fonts\\"; }
+std::string UserFontsFolder(void) { return getenv("LOCALAPPDATA") + std::string("\\Microsoft\\Windows\\Fonts\\"); }
 
 void ForgetFonts(const std::string &prefix)
 {
-    for (std::string folder : {FontsFolder(), BinaryDir() + "testdata\\" + prefix + "\\"}) {
+    for (std::string folder : {FontsFolder(), UserFontsFolder(), BinaryDir() + "testdata\\" + prefix + "\\"}) {
         bool copies = folder[0] != 'Z'; /* copies in the Fonts folder go; the test's own stay */
         WIN32_FIND_DATAA entry;
         HANDLE find = FindFirstFileA((folder + prefix + "*").c_str(), &entry);
@@ -263,14 +265,16 @@ void ForgetFonts(const std::string &prefix)
         }
         FindClose(find);
     }
-    for (const char *keyPath : {fontKeyNt, fontKey}) {
-        HKEY key;
-        char name[400];
-        RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_ALL_ACCESS, &key);
-        for (DWORD i = 0, size = sizeof name; RegEnumValueA(key, i, name, &size, 0, 0, 0, 0) == 0; size = sizeof name)
-            i += strncmp(name, prefix.c_str(), prefix.size()) != 0 || RegDeleteValueA(key, name) != 0;
-        RegCloseKey(key);
-    }
+    RemoveDirectoryA(UserFontsFolder().c_str()); /* when empty */
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+        for (const char *keyPath : {fontKeyNt, fontKey}) {
+            HKEY key = NULL;
+            char name[400];
+            RegOpenKeyExA(root, keyPath, 0, KEY_ALL_ACCESS, &key);
+            for (DWORD i = 0, size = sizeof name; RegEnumValueA(key, i, name, &size, 0, 0, 0, 0) == 0; size = sizeof name)
+                i += strncmp(name, prefix.c_str(), prefix.size()) != 0 || RegDeleteValueA(key, name) != 0;
+            RegCloseKey(key);
+        }
 }
 
 static int CALLBACK Found(const LOGFONTA *, const TEXTMETRICA *, DWORD, LPARAM found) { return *(bool *)found = true, 0; }

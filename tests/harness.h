@@ -65,6 +65,7 @@ void ScriptBegin(void);
 void ScriptExpect(const DialogStep &step);
 std::string ScriptEnd(void);       /* "" when every step came, in order, and nothing else */
 std::string ControlText(HWND dialog, int control);
+std::wstring ControlTextW(HWND dialog, int control); /* in UTF-16, whatever the code page */
 
 struct Capture { /* a window's pixels, 0xRRGGBB, rows from the top */
     int width = 0, height = 0;
@@ -76,6 +77,7 @@ int Differences(const Capture &a, const Capture &b);
 
 std::string TempDir(const std::string &name); /* testdata\name\, fresh and empty */
 std::string FontsFolder(void);                /* the prefix's Windows\Fonts\ */
+std::string UserFontsFolder(void);            /* the user's, under %LOCALAPPDATA% */
 std::string Font(const std::string &relative); /* under /usr/share/fonts/truetype */
 std::string ReadFile(const std::string &path);
 void WriteFile(const std::string &path, const std::string &bytes);

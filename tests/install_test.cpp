@@ -1,41 +1,52 @@
-/* install_test.cpp - installing folder fonts (DejaVu Sans renamed "ZvInst") into the
- * test's Wine prefix: copied or in place, refused when listed already, nothing left
- * behind on any failure, and the Install Font dialog's options and failure boxes. */
+/* install_test.cpp - installing folder fonts (DejaVu Sans renamed "ZvInst") into the test's
+ * Wine prefix: copied or in place, for the user alone when refused machine-wide, refused when
+ * listed already, nothing left behind on any failure, the Install Font dialog's options and
+ * failure boxes. */
 #include <algorithm>
 
 #include "harness.h"
 #include "install/install.h"
 
 const char kPrefix[] = "ZvInst";
+const int copy = IDC_INSTALL_COPY, inPlace = IDC_INSTALL_NOCOPY;
 
-std::string Value(const char *keyPath, const std::string &name)
+std::string Value(const char *keyPath, const std::string &name, HKEY root = HKEY_LOCAL_MACHINE)
 {
     char data[400] = "";
     DWORD size = sizeof data;
-    RegGetValueA(HKEY_LOCAL_MACHINE, keyPath, name.c_str(), RRF_RT_REG_SZ, NULL, data, &size);
+    RegGetValueA(root, keyPath, name.c_str(), RRF_RT_REG_SZ, NULL, data, &size);
     return data;
 }
 
-/* What an installation can change: the Fonts folder, both font lists, the system's. */
+/* What an installation can change: the Fonts folders ("." and "..": whether there), the font lists, the system's. */
 std::string SystemState(void)
 {
     std::string state;
     WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA((FontsFolder() + "*").c_str(), &entry);
-    for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &entry))
-        state += std::string(entry.cFileName) + " " + std::to_string(entry.nFileSizeLow) + "\n";
-    FindClose(find);
-    for (const char *full : {"ZvInst Sans Oblique", "ZvInst Sans"})
-        state += Value(fontKeyNt, full + std::string(" (TrueType)")) + Value(fontKey, full + std::string(" (TrueType)"));
-    return state + (FamilyListed("ZvInst Sans") ? "listed" : "not listed");
+    for (const std::string &folder : {FontsFolder(), UserFontsFolder()}) {
+        HANDLE find = FindFirstFileA((folder + "*").c_str(), &entry);
+        for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &entry))
+            state += std::string(entry.cFileName) + " " + std::to_string(entry.nFileSizeLow) + "\n";
+        FindClose(find);
+    }
+    HKEY key = NULL;
+    state += RegOpenKeyExA(HKEY_CURRENT_USER, fontKeyNt, 0, KEY_READ, &key) ? "" : "user key\n";
+    for (const char *full : {"ZvInst Sans Oblique (TrueType)", "ZvInst Sans (TrueType)"})
+        state += Value(fontKeyNt, full) + Value(fontKey, full) + Value(fontKeyNt, full, HKEY_CURRENT_USER);
+    return RegCloseKey(key), state + (FamilyListed("ZvInst Sans") ? "listed" : "not listed");
 }
+
+/* chattr +i: every write refused, even root's; Wine says access denied. */
+void Immutable(const char *flag) { RunLinux(std::string("chattr ") + flag + " \"$WINEPREFIX/drive_c/windows/Fonts\""); }
+/* Refused machine-wide: 1 by the Fonts folder, 2 opening its key, 3 setting the value. */
+void Refuse(int how) { how == 1 ? Immutable("+i") : SetFault(how == 2 ? FAULT_REG_OPEN : FAULT_REG_SET_VALUE, 0, how > 1); }
 
 class Install : public Program {
 protected:
     void SetUp() override
     {
         Program::SetUp();
-        ForgetFonts(kPrefix);
+        Immutable("-i"), ForgetFonts(kPrefix), RegDeleteKeyA(HKEY_CURRENT_USER, fontKeyNt);
         folder = TempDir(kPrefix);
         for (const char *file : {"DejaVuSans.ttf", "DejaVuSans-Bold.ttf", "DejaVuSans-Oblique.ttf"})
             RenamedFont(file, kPrefix);
@@ -43,7 +54,7 @@ protected:
         ASSERT_EQ(3, catalogue.count);
         before = SystemState();
     }
-    void TearDown() override { ForgetFonts(kPrefix), Program::TearDown(); }
+    void TearDown() override { Immutable("-i"), ForgetFonts(kPrefix), Program::TearDown(); }
     const FontRecord *Record(const std::string &fullName)
     {
         return *std::find_if(catalogue.records, catalogue.records + catalogue.count,
@@ -52,44 +63,52 @@ protected:
     std::string folder, before;
 };
 
-TEST_F(Install, CopiedOrInPlaceTheFontIsListedOnceAndCaseMattersInTheTest)
+TEST_F(Install, MachineWideOrWhereThatIsRefusedForTheUserCopiedOrInPlaceTheFontIsListedOnce)
 {
-    installMode = IDC_INSTALL_COPY;
-    ASSERT_EQ(1, InstallFont(Record("ZvInst Sans")));
-    EXPECT_EQ(ReadFile(folder + "ZvInstSans.ttf"), ReadFile(FontsFolder() + "ZvInstSans.ttf"));
-    EXPECT_EQ("ZvInstSans.ttf", Value(fontKeyNt, "ZvInst Sans (TrueType)"));
-    EXPECT_EQ("", Value(fontKey, "ZvInst Sans (TrueType)"));
-    installMode = IDC_INSTALL_NOCOPY;
-    ASSERT_EQ(1, InstallFont(Record("ZvInst Sans Bold")));
-    EXPECT_EQ(folder + "ZvInstSans-Bold.ttf", Value(fontKeyNt, "ZvInst Sans Bold (TrueType)"));
-    EXPECT_EQ("", ReadFile(FontsFolder() + "ZvInstSans-Bold.ttf"));
-    HDC dc = GetDC(NULL);
-    EXPECT_EQ(1, IsFontInstalled(dc, "ZvInst Sans Bold") - IsFontInstalled(dc, "zvinst sans bold"));
-    ReleaseDC(NULL, dc);
-    for (int mode : {IDC_INSTALL_COPY, IDC_INSTALL_NOCOPY}) {
-        installMode = mode;
-        EXPECT_EQ(0, InstallFont(Record("ZvInst Sans")));
-        EXPECT_EQ(std::string("Font 'ZvInst Sans' ") + textAlreadyInstalled + "!", installMessage);
+    const std::string source = folder + "ZvInstSans.ttf", machine = FontsFolder() + "ZvInstSans.ttf", user = UserFontsFolder() + "ZvInstSans.ttf";
+    const struct { int mode, refusal; std::string machineValue, userValue; } cases[] = {{copy, 0, "ZvInstSans.ttf", ""},
+        {inPlace, 0, source, ""}, {copy, 1, "", user}, {copy, 2, "", user}, {inPlace, 2, "", source}, {inPlace, 3, "", source}};
+    for (const auto &c : cases) {
+        installMode = c.mode, Refuse(c.refusal);
+        EXPECT_EQ(1, InstallFont(Record("ZvInst Sans"))) << installMessage;
+        ClearFaults(), Immutable("-i");
+        EXPECT_EQ(c.machineValue + "||" + c.userValue, Value(fontKeyNt, "ZvInst Sans (TrueType)") + "|" + Value(fontKey, "ZvInst Sans (TrueType)") +
+                                                           "|" + Value(fontKeyNt, "ZvInst Sans (TrueType)", HKEY_CURRENT_USER));
+        EXPECT_TRUE(ReadFile(machine) + ReadFile(user) == (c.mode == copy ? ReadFile(source) : "")) << c.refusal; /* one copy */
+        HDC dc = GetDC(NULL);
+        EXPECT_EQ(1, IsFontInstalled(dc, "ZvInst Sans") - IsFontInstalled(dc, "zvinst sans"));
+        ReleaseDC(NULL, dc);
+        for (int mode : {copy, inPlace}) {
+            installMode = mode;
+            EXPECT_EQ(0, InstallFont(Record("ZvInst Sans")));
+            EXPECT_EQ(std::string("Font 'ZvInst Sans' ") + textAlreadyInstalled + "!", installMessage);
+        }
+        ForgetFonts(kPrefix);
     }
 }
 
 TEST_F(Install, EveryInjectedFailureOrAFileInTheWayLeavesNothingBehind)
 {
-    const struct { int mode; FaultPoint fault; const char *message; } cases[] = { /* the last: no fault */
-        {IDC_INSTALL_COPY, FAULT_FILE_READ, textCantCopy},        {IDC_INSTALL_COPY, FAULT_FILE_WRITE, textCantCopy},
-        {IDC_INSTALL_COPY, FAULT_GLOBAL_ALLOC, textCantCopy},     {IDC_INSTALL_COPY, FAULT_ADD_FONT_RESOURCE, textNotInstalled},
-        {IDC_INSTALL_COPY, FAULT_REG_SET_VALUE, textNotInstalled}, {IDC_INSTALL_NOCOPY, FAULT_ADD_FONT_RESOURCE, textNotInstalled},
-        {IDC_INSTALL_NOCOPY, FAULT_REG_SET_VALUE, textNotInstalled}, {IDC_INSTALL_COPY, FAULT_HEAP, textFileExist}};
+    const struct { int mode, refusal; FaultPoint fault; int okCalls; const char *message; } cases[] = { /* the last two: no fault */
+        {copy, 0, FAULT_FILE_READ, 0, textCantCopy},           {copy, 0, FAULT_FILE_WRITE, 0, textCantCopy},
+        {copy, 0, FAULT_GLOBAL_ALLOC, 0, textCantCopy},        {copy, 0, FAULT_ADD_FONT_RESOURCE, 0, textNotInstalled},
+        {copy, 0, FAULT_REG_SET_VALUE, 0, textNotInstalled},   {inPlace, 0, FAULT_ADD_FONT_RESOURCE, 0, textNotInstalled},
+        {inPlace, 0, FAULT_REG_SET_VALUE, 0, textNotInstalled}, {inPlace, 0, FAULT_REG_OPEN, 0, textNotInstalled},
+        {copy, 1, FAULT_FILE_READ, 1, textCantCopy},           {copy, 1, FAULT_ADD_FONT_RESOURCE, 0, textNotInstalled},
+        {copy, 1, FAULT_REG_OPEN, 0, textNotInstalled},        {inPlace, 2, FAULT_ADD_FONT_RESOURCE, 1, textNotInstalled},
+        {copy, 1, FAULT_HEAP, 0, textFileExist},               {copy, 0, FAULT_HEAP, 0, textFileExist}};
     for (const auto &c : cases) {
-        if (c.fault == FAULT_HEAP) /* a file of that name in the Fonts folder stays as it was */
-            WriteFile(FontsFolder() + "ZvInstSans-Oblique.ttf", "someone else's file"), before = SystemState();
-        installMode = c.mode;
-        SetFault(c.fault, 0, c.fault == FAULT_HEAP ? 0 : -1);
+        if (c.fault == FAULT_HEAP) /* a file of that name in the user's or the machine's Fonts folder stays as it was */
+            CreateDirectoryA(UserFontsFolder().c_str(), NULL), before = (WriteFile((c.refusal ? UserFontsFolder() : FontsFolder()) +
+                                                                                  "ZvInstSans-Oblique.ttf", "someone else's file"), SystemState());
+        installMode = c.mode, Refuse(c.refusal);
+        SetFault(c.fault, c.okCalls, c.fault == FAULT_HEAP ? 0 : -1);
         EXPECT_EQ(0, InstallFont(Record("ZvInst Sans Oblique"))) << c.fault;
-        ClearFaults();
+        ClearFaults(), Immutable("-i");
         EXPECT_STREQ(c.message, installMessage) << c.fault;
         EXPECT_EQ(before, SystemState()) << c.mode << " fault " << c.fault;
-        EXPECT_FALSE(RemoveFontResourceA((FontsFolder() + "ZvInstSans-Oblique.ttf").c_str())) << c.fault; /* none left */
+        for (const std::string &fonts : {FontsFolder(), UserFontsFolder()}) /* no font resource left */
+            EXPECT_FALSE(RemoveFontResourceA((fonts + "ZvInstSans-Oblique.ttf").c_str())) << c.fault;
     }
 }
 

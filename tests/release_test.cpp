@@ -1,6 +1,6 @@
-/* release_test.cpp - what Windows reports for zenvrix.exe and zenvrix-info.exe in the
- * file's properties (GetFileVersionInfoA): the programs beside this test program, or
- * those of the unpacked release folder named by ZENVRIX_RELEASE_DIR (set by
+/* release_test.cpp - what Windows reports for zenvrix.exe and zenvrix-info.exe in the file's
+ * properties (GetFileVersionInfoA) and reads from their manifests: the programs beside this test
+ * program, or those of the unpacked release folder named by ZENVRIX_RELEASE_DIR (set by
  * tests/e2e/release.sh), whose name must then carry the same version and word size. */
 #include <windows.h>
 
@@ -8,8 +8,20 @@
 
 #include "version.h"
 
-TEST(ReleasePrograms, ReportTheirVersionProductAndWordSize)
+/* The application manifest (type 24, id 1) of a program, or of this one (NULL). */
+static std::string Manifest(HMODULE module)
 {
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    return found ? std::string((const char *)LockResource(LoadResource(module, found)), SizeofResource(module, found)) : "";
+}
+
+TEST(ReleasePrograms, ReportTheirVersionProductAndWordSizeAndCarryTheManifest)
+{
+    const std::string manifest = Manifest(NULL); /* every program of the build carries the same */
+    for (const char *setting : {"level=\"asInvoker\"", ">true</dpiAware>", ">system</dpiAwareness>",
+                                "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}) /* Windows 10 and 11 */
+        EXPECT_NE(std::string::npos, manifest.find(setting)) << setting;
+    EXPECT_EQ(std::string::npos, manifest.find("Common-Controls")); /* no visual styles */
     const std::string bits = std::to_string(sizeof(void *) * 8);
     const char *release = getenv("ZENVRIX_RELEASE_DIR"); /* else found beside this program */
     std::string folder = release != NULL ? std::string(release) + "\\" : "";
@@ -18,6 +30,9 @@ TEST(ReleasePrograms, ReportTheirVersionProductAndWordSize)
     }
     for (std::string file : {"zenvrix.exe", "zenvrix-info.exe"}) {
         std::string path = folder + file;
+        HMODULE image = LoadLibraryExA(path.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+        EXPECT_EQ(manifest, Manifest(image)) << path;
+        FreeLibrary(image);
         std::vector<char> block(GetFileVersionInfoSizeA(path.c_str(), NULL) + 1);
         VS_FIXEDFILEINFO *fixed = NULL;
         UINT size = 0;

@@ -1,6 +1,6 @@
-/* shell_test.cpp - start-up that cannot go on, and the shell's own commands: size
- * steps, the toolbar's pictures and its Bold button clicked for real, the Text dialog,
- * the Info dialog's pages. */
+/* shell_test.cpp - start-up that cannot go on, and the shell's own commands: size steps,
+ * the toolbar's pictures and its Bold button clicked for real, the Text dialog, the Info
+ * dialog's pages, also at 144 dpi. */
 #include "harness.h"
 
 #include <commctrl.h>
@@ -69,3 +69,24 @@ TEST_F(Shell, TheInfoDialogNamesThePagesTheVisibleRowsSpan)
     EXPECT_EQ((std::vector<std::string>{"1", "1-2", "2"}), seen);
 }
 
+
+typedef Program At144Dpi;
+
+/* Without a printer the page figures follow the screen too. */
+TEST_F(At144Dpi, TheGridAndTheInfoDialogFollowTheScreensResolution)
+{
+    if (getenv("ZENVRIX_AT_144_DPI") == NULL)
+        GTEST_SKIP() << "runs only in the CTest entry whose prefix is at 144 dpi";
+    ShowCells(100);
+    RECT outer, inner; /* the client at 800 x 600 */
+    GetWindowRect(mainWindow, &outer), GetClientRect(clientWindow, &inner);
+    MoveWindow(mainWindow, 0, 0, 800 + outer.right - outer.left - inner.right, 600 + outer.bottom - outer.top - inner.bottom, TRUE);
+    std::string info;
+    ScriptExpect(Inspect(Dialog("Info"), [&](HWND dialog) {
+        for (int id : {IDC_INFO_FONTS, IDC_INFO_PAGES, IDC_INFO_FILL, IDC_INFO_VISIBLE}) info += ControlText(dialog, id) + "|"; }));
+    SendCommand(CMD_INFO);
+    EXPECT_EQ("100|9|50 %|1-2|", info); /* 4 rows of 102 pixels on a sheet of 427 */
+    const PageLayout &l = pageLayout; /* 15 points: 30 pixels, a line 34 */
+    EXPECT_EQ((std::vector<float>{144, 12, 3, 102, 10, -30, 5, 4}), (std::vector<float>{(float)l.screenDpiY, (float)l.charsPerLine,
+        (float)l.linesPerCell, l.cellHeight, (float)l.cellTopOffset, (float)l.sampleFontHeight, (float)l.visibleRows, (float)l.rowsPerPage}));
+}

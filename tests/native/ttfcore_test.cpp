@@ -53,9 +53,9 @@ int Latin1(void *, const uint16_t *units, int count, char *out, int size)
 
 const TtfPlatform kEnglish = {0x409, Latin1, NULL};
 
-TtfResult Read(const Bytes &bytes, TtfFontInfo *info, uint32_t lcid = 0x409)
+TtfResult Read(const Bytes &bytes, TtfFontInfo *info, uint32_t lcid = 0x409, int utf8 = 0)
 {
-    TtfPlatform platform = {lcid, Latin1, NULL};
+    TtfPlatform platform = {lcid, Latin1, NULL, utf8};
     SfntImage image;
     SfntImageWhole(&image, (unsigned char *)bytes.data(), (uint32_t)bytes.size());
     return ReadSfntFont(&image, &platform, info);
@@ -130,7 +130,7 @@ TEST(RealFonts, VersionTagsMissingOs2AndTheMaskedStyleBits)
 TEST(Names, TheBestRankedRecordIsTakenAndCutToItsMember)
 {
     const std::string forty = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmn";
-    const struct { const char *behaviour; std::vector<Name> names; uint32_t lcid; std::string full, face; } cases[] = {
+    const struct { const char *behaviour; std::vector<Name> names; uint32_t lcid; std::string full, face; int utf8; } cases[] = {
         {"Windows over a later Macintosh", {Win(4, 0x409, "Win"), Mac(4, "Mac")}, 0x409, "Win", ""},
         {"a later Macintosh over rank 0", {Win(4, 0x407, "Fett"), Mac(4, "Mac")}, 0x409, "Mac", ""},
         {"Macintosh bytes as they are", {Mac(4, "Caf\x8E"), Mac(1, "M")}, 0x409, "Caf\x8E", "M"},
@@ -145,10 +145,15 @@ TEST(Names, TheBestRankedRecordIsTakenAndCutToItsMember)
         {"a Macintosh text cut to 299", {Mac(4, std::string(400, 'm'))}, 0x409, std::string(299, 'm'), ""},
         {"60,000 bytes passed over", {Win(4, 0x409, "Kept"), Win(4, 0x409, std::string(30000, 'x'))}, 0x409, "Kept", ""},
         {"as many bytes as code units", {Name{3, 0x409, 4, std::string("\1A\1B\1C\1D\1E", 10)}}, 0x409, "\x82" "A\x82" "B\x82", ""},
-        {"other ids and platforms", {Win(6, 0x409, "PS"), Name{0, 0, 4, "uni"}, Name{2, 0, 4, "iso"}}, 0x409, "", ""}};
+        {"other ids and platforms", {Win(6, 0x409, "PS"), Name{0, 0, 4, "uni"}, Name{2, 0, 4, "iso"}}, 0x409, "", ""},
+        /* UTF-8 as the code page (the converter passes the bytes through): cut only between characters */
+        {"UTF-8: 100 bytes", {Win(4, 0x409, std::string(98, 'w') + "\xE6\x97\xA5")}, 0x409, std::string(98, 'w'), "", 1},
+        {"UTF-8: not to the code units, the family to 31", {Name{3, 0x409, 4, std::string("\1A\1B\1C", 6)}, Win(1, 0x409, std::string(30, 'f') + "\xD0\xB6")},
+         0x409, "\x82" "A\x82" "B\x82" "C", std::string(30, 'f'), 1},
+        {"UTF-8: a Macintosh family", {Mac(1, std::string(30, 'm') + "\xD0\xB6")}, 0x409, "", std::string(30, 'm'), 1}};
     TtfFontInfo info;
     for (const auto &c : cases) {
-        ASSERT_EQ(TTF_OK, Read(WithNames(c.names), &info, c.lcid)) << c.behaviour;
+        ASSERT_EQ(TTF_OK, Read(WithNames(c.names), &info, c.lcid, c.utf8)) << c.behaviour;
         EXPECT_EQ(c.full + "|" + c.face, std::string(info.fullName) + "|" + info.faceName) << c.behaviour;
     }
     Bytes bytes = WithNames({Win(1, 0x409, "Good"), Win(4, 0x409, "Gone"), Win(0, 0x409, "Kept"), Mac(2, "S"), Mac(3, "I"),

@@ -10,18 +10,19 @@ line per face.  Rules, from the file format and the reader's rules:
     record ranks above 0; (3,1) records rank 1 for English (US), 2 for the system
     locale, 3 for both, and replace a name of equal or lower rank (later wins);
     strings of 60,000 bytes or more are passed over;
-  * Unicode text goes through the ANSI code page as Wine converts it
-    (WC_COMPOSITECHECK | WC_SEPCHARS | WC_DISCARDNS, best fit included), cut to
-    100 bytes, to length / 2 and to the member (31 bytes family, 299 others);
+  * Unicode text goes through UTF-8, or with --system the system code page (as a
+    Windows that does not know the manifest's UTF-8 entry runs the program), cut
+    to 100 bytes and to the member (31 bytes family, 299 others), in UTF-8 only
+    between characters (Macintosh bytes too);
   * weight = usWeightClass; fsSelection bits 1, 2, 16, 32 as masked.
-usage: ttf_oracle.py --info PATH/zenvrix-info.exe [--root /usr/share/fonts]
+usage: ttf_oracle.py --info PATH/zenvrix-info.exe [--root /usr/share/fonts] [--system]
 """
 import argparse
 import os
 import struct
 import subprocess
 import sys
-import unicodedata
+import tempfile
 
 from fontTools.ttLib import TTCollection, TTFont
 
@@ -32,52 +33,38 @@ TAKEN = {0: "copyright", 1: "face", 2: "subfamily", 3: "identifier", 4: "full",
 ORDER = ["face", "subfamily", "full", "identifier", "version", "copyright", "trademark"]
 
 
+def utf16(units):  # a lone surrogate as U+FFFD
+    return struct.pack(">%dH" % len(units), *units).decode("utf-16-be", "replace")
+
+
+class Utf8:
+    def convert(self, units):
+        return utf16(units).encode()
+
+    def cut(self, data, limit):  # never inside a character
+        return data[:limit].decode("utf-8", "ignore").encode()
+
+
 class CodePage:
-    """A single-byte code page from a Wine c_NNNN.nls table."""
+    """A system code page by Python's codec of it; the fonts here need neither
+    Wine's best fit nor composition."""
 
-    def __init__(self, path):
-        words = open(path, "rb").read()
-        w = struct.unpack("<%dH" % (len(words) // 2), words[:len(words) // 2 * 2])
-        base = w[0]
-        self.mb = w[base + 1:base + 1 + 256]
-        wc_start = (base + w[base] + 1) * 2
-        self.wc = words[wc_start:wc_start + 65536]
-        if len(self.wc) != 65536 or w[2] != 1:
-            raise ValueError("not a single-byte code page table: " + path)
-
-    def usable(self, ch):
-        return self.mb[self.wc[ch]] == ch
+    def __init__(self, name):
+        self.name = name
 
     def convert(self, units):
-        out, i, n = bytearray(), 0, len(units)
-        while i < n:
-            ch = units[i]
-            if i + 1 < n:
-                composed = compose(ch, units[i + 1])
-                if composed:
-                    if self.usable(composed):
-                        out.append(self.wc[composed])
-                        i += 2
-                        continue
-                    i += 1          # WC_DISCARDNS: the second one is dropped
-            out.append(self.wc[ch])
-            i += 1
-        return bytes(out)
+        return utf16(units).encode(self.name, "replace")
 
-
-def compose(a, b):
-    if 0xD800 <= a < 0xE000 or 0xD800 <= b < 0xE000:
-        return 0
-    text = unicodedata.normalize("NFC", chr(a) + chr(b))
-    return ord(text) if len(text) == 1 and ord(text) < 0x10000 else 0
+    def cut(self, data, limit):
+        return data[:limit]
 
 
 def rank(language, lcid):
     return (1 if language == 0x0409 else 0) + (2 if language == lcid else 0)
 
 
-def c_string(data, size):
-    return data[:size - 1].split(b"\0")[0]
+def c_string(data, size, codepage):
+    return codepage.cut(data, size - 1).split(b"\0")[0]
 
 
 def expected_records(path, codepage, lcid):
@@ -106,14 +93,14 @@ def expected_record(font, path, size, codepage, lcid):
         raw = record.string if isinstance(record.string, bytes) else record.string.encode("latin-1")
         if record.platformID == 1:
             if ranks.get(record.nameID, 0) == 0:
-                fields[key] = c_string(raw, member)
+                fields[key] = c_string(raw, member, codepage)
         elif record.platformID == 3 and record.platEncID == 1:
             r = rank(record.langID, lcid)
             if r < ranks.get(record.nameID, 0) or len(raw) >= 60000:
                 continue
             units = [raw[2 * i] << 8 | raw[2 * i + 1] for i in range(len(raw) // 2)]
-            text = codepage.convert(units)[:100][:len(units)]
-            fields[key] = c_string(text, member)
+            text = codepage.cut(codepage.convert(units), 100)  # single bytes: length / 2 at most
+            fields[key] = c_string(text, member, codepage)
             ranks[record.nameID] = r
     if "OS/2" not in font.reader.tables:
         return None
@@ -160,10 +147,15 @@ def main():
     parser.add_argument("--wine", default=os.environ.get("WINE", "wine"))
     parser.add_argument("--budget", type=int, default=30000)  # characters of one command line
     parser.add_argument("--lcid", type=lambda v: int(v, 0), default=0x409)
-    parser.add_argument("--codepage", default="/usr/share/wine/nls/c_1252.nls")
+    parser.add_argument("--codepage", default="cp1252")
+    parser.add_argument("--system", action="store_true")
     args = parser.parse_args()
 
-    codepage = CodePage(args.codepage)
+    codepage = CodePage(args.codepage) if args.system else Utf8()
+    if args.system:  # a copy whose manifest entry Windows does not know
+        folder, program = tempfile.TemporaryDirectory(), open(args.info, "rb").read()
+        args.info = os.path.join(folder.name, "info.exe")
+        open(args.info, "wb").write(program.replace(b"activeCodePage", b"activeCodePagX"))
     paths = sorted(os.path.join(d, f) for d, _, files in os.walk(args.root)
                    for f in files if f.lower().endswith(EXTENSIONS))
     if not paths:
