@@ -121,23 +121,6 @@ void OfMedians(const char *what, const std::vector<double> &figure, const char *
     printf("\n");
 }
 
-/* The process's committed private pages (as scale.cpp counts them). */
-double PrivateBytes(void)
-{
-    double total = 0;
-    MEMORY_BASIC_INFORMATION region;
-    const char *at = NULL;
-    while (VirtualQuery(at, &region, sizeof region) == sizeof region) {
-        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE)
-            total += (double)region.RegionSize;
-        const char *next = (const char *)region.BaseAddress + region.RegionSize;
-        if (next <= at)
-            break;
-        at = next;
-    }
-    return total;
-}
-
 /* Gives every hundredth file (from `offset` on) a last-write time `seconds` later
  * than it had; returns how many were touched. */
 int Touch(const std::vector<FontFile> &files, size_t offset, int seconds)

@@ -159,24 +159,6 @@ void ProgressCosts(int count)
            Median(make), repaint.empty() ? 0.0 : Median(repaint));
 }
 
-/* The process's private bytes as the system charges them: every committed page
- * that belongs to this process alone (Wine's own counter of them stays 0). */
-double PrivateBytes(void)
-{
-    double total = 0;
-    MEMORY_BASIC_INFORMATION region;
-    const char *at = NULL;
-    while (VirtualQuery(at, &region, sizeof region) == sizeof region) {
-        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE)
-            total += (double)region.RegionSize;
-        const char *next = (const char *)region.BaseAddress + region.RegionSize;
-        if (next <= at)
-            break;
-        at = next;
-    }
-    return total;
-}
-
 /* Every font of the corpus must be one the system can register and draw: a sample
  * of the records is registered, drawn in its own face (the face the context then
  * holds must be the record's family) and removed again. */
