@@ -13,14 +13,27 @@ Comments, string and character literals and preprocessor lines other than #defin
 are never touched.  A slip is named file:line:column:kind, so a run can be repeated
 or resumed as long as the file has not changed meanwhile.
 
-  mutants.py list [--folder F] [--sample N] [--draw K] [--ids FILE]   id, folder, tests, before, after
-  mutants.py apply ID                                    writes the slip into its file
-  mutants.py report RESULTS                              per folder, against the code
+  mutants.py list --reach DIR [--folder F] [--sample N] [--draw K] [--ids FILE]
+                                    id, folder, tests to run, before, after
+  mutants.py apply ID               writes the slip into its file
+  mutants.py reach BUILD DIR TEST SECONDS
+                                    after TEST ran in the coverage build BUILD: the
+                                    program lines it executed, into DIR/TEST
+  mutants.py report RESULTS         per folder, against the code
+
+The tests a slip runs against are those that execute its line (the reach map of one
+run of the suite, case by case, in a build with coverage, DIR), the quickest first
+and only the cases of a test program that execute the line; a slip on a
+line that carries code and that no test executes is left unrun ("unreached").  A
+line that carries no code of its own (a declaration, an initialiser, a continued
+expression) runs against every test of its folder.
 """
 import argparse
+import glob
 import os
 import random
 import re
+import subprocess
 import sys
 
 TOP = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -277,10 +290,83 @@ def equivalents():
     return found
 
 
+def reach(build, folder, test, seconds):
+    """Writes folder/test: its seconds, then 'file<TAB>line<TAB>count' for every line
+    of the program's code the coverage data under build holds (count 0: the line
+    carries code, but the test never executed it)."""
+    gcov = os.environ.get("GCOV", "x86_64-w64-mingw32-gcov")
+    data = sorted(p for p in glob.glob(os.path.join(build, "CMakeFiles", "*", "**", "*.gcda"), recursive=True))
+    counts = {}
+    programs = tuple(f + "/" for f in FOLDERS)
+    for at in range(0, len(data), 40):
+        out = subprocess.run([gcov, "-t"] + data[at:at + 40], cwd=build, capture_output=True,
+                             text=True, encoding="latin-1").stdout
+        source = None
+        for line in out.split("\n"):
+            count, _, rest = line.partition(":")
+            number, _, text = rest.partition(":")
+            count, number = count.strip().rstrip("*"), number.strip()
+            if number == "0":
+                if text.startswith("Source:"):
+                    path = os.path.relpath(text[7:], TOP)
+                    source = path if path.startswith(programs) else None
+                continue
+            if source is None or count == "-" or not number.isdigit():
+                continue
+            hits = 0 if count in ("#####", "=====") else int(count) if count.isdigit() else 1
+            key = (source, int(number))
+            counts[key] = counts.get(key, 0) + hits
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, test), "w", encoding="utf-8") as out:
+        out.write("%s\n" % seconds)
+        for (source, number), hits in sorted(counts.items()):
+            out.write("%s\t%d\t%d\n" % (source, number, hits))
+
+
+def reach_map(folder):
+    """(seconds of each test, lines carrying code, the tests that execute each line)."""
+    seconds, code, executed = {}, set(), {}
+    for path in sorted(glob.glob(os.path.join(folder, "*"))):
+        test = os.path.basename(path)
+        with open(path, encoding="utf-8") as lines:
+            seconds[test] = float(lines.readline())
+            for line in lines:
+                source, number, hits = line.rstrip("\n").split("\t")
+                key = (source, int(number))
+                code.add(key)
+                if hits != "0":
+                    executed.setdefault(key, []).append(test)
+    return seconds, code, executed
+
+
+def tests_for(slip, reach):
+    """The tests to run a slip against, the quickest first (none: unreached): a
+    test program alone, or 'program@filter' with the cases of it that execute the
+    slip's line (a GoogleTest filter)."""
+    seconds, code, executed = reach
+    name = slip[0]
+    source, number = name.split(":")[0], int(name.split(":")[1])
+    if (source, number) not in code:
+        folder = re.compile(FOLDERS[source.split("/")[0]])
+        programs = {entry.split("@")[0] for entry in seconds if folder.search(entry.split("@")[0])}
+        total = {p: sum(t for e, t in seconds.items() if e.split("@")[0] == p) for p in programs}
+        return sorted(programs, key=lambda p: (total[p], p))
+    cases = {}
+    for entry in executed.get((source, number), []):
+        program, _, case = entry.partition("@")
+        cases.setdefault(program, []).append(case)
+    picked = []
+    for program, names in cases.items():
+        cost = sum(seconds[program + ("@" + c if c else "")] for c in names)
+        picked.append((cost, program + ("@" + ":".join(names) if all(names) else "")))
+    return [entry for _, entry in sorted(picked)]
+
+
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("command", choices=["list", "apply", "report"])
-    parser.add_argument("arg", nargs="?")
+    parser.add_argument("command", choices=["list", "apply", "reach", "report"])
+    parser.add_argument("arg", nargs="*")
+    parser.add_argument("--reach", help="the reach map's folder")
     parser.add_argument("--folder")
     parser.add_argument("--sample", type=int, default=0)
     parser.add_argument("--draw", type=int, default=19)
@@ -293,44 +379,47 @@ def main():
         if args.ids:
             wanted = {line.split("\t")[0].strip() for line in open(args.ids, encoding="latin-1")}
             slips = [slip for slip in slips if slip[0] in wanted]
+        known = reach_map(args.reach)
         for slip in slips:
             name, s = slip[0], slip[1]
-            folder = name.split("/")[0]
             after = mutated(slip)
-            print("\t".join([name, folder, FOLDERS[folder], line_of(slip[4], s), line_of(after, s)]))
+            tests = ",".join(tests_for(slip, known)) or "-"
+            print("\t".join([name, name.split("/")[0], tests, line_of(slip[4], s), line_of(after, s)]))
+    elif args.command == "reach":
+        reach(*args.arg)
     elif args.command == "apply":
-        path = args.arg.split(":")[0]
+        wanted = args.arg[0]
+        path = wanted.split(":")[0]
         for slip in slips_of(path):
-            if slip[0] == args.arg:
+            if slip[0] == wanted:
                 open(os.path.join(TOP, path), "w", encoding="latin-1").write(mutated(slip))
                 return 0
-        sys.exit("no slip %s in the code as it stands" % args.arg)
+        sys.exit("no slip %s in the code as it stands" % wanted)
     else:
-        counts = {folder: [0, 0, 0, 0, 0, 0] for folder in FOLDERS}
+        columns = ("generated", "caught", "survived", "unreached", "equivalent", "same-code", "not-compiled")
+        counts = {folder: [0] * len(columns) for folder in FOLDERS}
         for slip in every_slip():
             counts[slip[0].split("/")[0]][0] += 1
         same = equivalents()
-        for line in open(args.arg, encoding="latin-1"):
+        for line in open(args.arg[0], encoding="latin-1"):
             parts = line.rstrip("\n").split("\t")
             if len(parts) < 6 or parts[1] not in counts:
                 continue
             verdict = parts[0]
             row = counts[parts[1]]
-            if verdict == "caught":
-                row[1] += 1
-            elif verdict == "survived" and (parts[2], parts[3].strip(), parts[4].strip()) in same:
-                row[3] += 1
-            elif verdict == "survived":
-                row[2] += 1
-            elif verdict == "same-code":
+            if verdict in ("survived", "unreached") and (parts[2], parts[3].strip(), parts[4].strip()) in same:
                 row[4] += 1
+            elif verdict == "unreached":
+                row[2] += 1
+                row[3] += 1
+            elif verdict in columns[1:]:
+                row[columns.index(verdict)] += 1
             else:
-                row[5] += 1
-        print("%-10s %9s %6s %8s %10s %9s %12s" % ("folder", "generated", "caught", "survived", "equivalent",
-                                                  "same-code", "not-compiled"))
-        for folder, row in counts.items():
-            print("%-10s %9d %6d %8d %10d %9d %12d" % ((folder,) + tuple(row)))
-        print("%-10s %9d %6d %8d %10d %9d %12d" % (("all",) + tuple(sum(r[i] for r in counts.values()) for i in range(6))))
+                row[6] += 1
+        # unreached: survivors no test executes the line of (within survived)
+        print("%-10s" % "folder" + "".join(" %*s" % (len(c), c) for c in columns))
+        for folder, row in list(counts.items()) + [("all", [sum(r[i] for r in counts.values()) for i in range(len(columns))])]:
+            print("%-10s" % folder + "".join(" %*d" % (len(c), n) for c, n in zip(columns, row)))
     return 0
 
 

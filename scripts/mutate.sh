@@ -25,7 +25,8 @@
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 list="$top/scripts/mutations.txt"
-generated=0; resume=0; sample=0; draw=19; folder=""; ids=""
+generated=0; resume=0; sample=0; draw=19; folder=""; ids=""; slips_file=""
+jobs=$(nproc); [ "$jobs" -gt 4 ] && jobs=4
 while [ "${1:-}" != "${1#--}" ]; do
   case $1 in
     --generated) generated=1 ;;
@@ -34,6 +35,8 @@ while [ "${1:-}" != "${1#--}" ]; do
     --draw) draw=$2; shift ;;
     --folder) folder=$2; shift ;;
     --ids) ids=$(cd "$(dirname "$2")" && pwd)/$(basename "$2"); shift ;;
+    --jobs) jobs=$2; shift ;;
+    --slips) slips_file=$2; shift ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
   esac
   shift
@@ -47,18 +50,30 @@ else
 fi
 arch=${ZENVRIX_MUTATE_ARCH:-win64}
 per_test=${per_test:-${ZENVRIX_MUTATE_TIMEOUT:-300}}
-toolchain=mingw-x86_64
-[ "$arch" = win32 ] && toolchain=mingw-i686
+triple=x86_64-w64-mingw32; toolchain=mingw-x86_64
+[ "$arch" = win32 ] && triple=i686-w64-mingw32 && toolchain=mingw-i686
+gcov=$triple-gcov; strip=$triple-strip
 
 source "$top/scripts/wine-env.sh"
 use_arch "$arch"
 backup=""
 mutated=""
-cleanup() {
-  if [ -n "$mutated" ] && [ -f "$backup" ]; then
-    cat "$backup" > "$mutated"; touch "$mutated"; rm -f "$backup"
-    echo "restored $mutated"
+# Puts the slipped file back as it was.  A source file keeps its time and gets back
+# the object compiled from it before the run, so that it is not compiled again.
+restore() {
+  [ -n "$mutated" ] && [ -f "$backup" ] || return 0
+  local object="${mutated#"$top"/}.obj"
+  if [ "$generated" = 1 ] && [ -f "$build/mutate-objects/$object" ]; then
+    cp -p "$backup" "$mutated"
+    cp "$build/mutate-objects/$object" "$build/CMakeFiles/zenvrix_lib.dir/$object"
+  else
+    cat "$backup" >"$mutated"; touch "$mutated"
   fi
+  rm -f "$backup"; mutated=""
+}
+cleanup() {
+  [ -n "$mutated" ] && echo "restored $mutated"
+  restore
   stop_wine_and_display
   "$top/scripts/cups-private.sh" stop "$build/cups"
 }
@@ -72,16 +87,26 @@ make_prefix
 CUPS_SERVER=$("$top/scripts/cups-private.sh" start "$build/cups") || exit 1
 export CUPS_SERVER
 
-# The build targets behind the CTest names a regex picks.
-targets_for() {
-  (cd "$build" && ctest -N -R "$1") | sed -n 's/^ *Test *#[0-9]*: //p' | while read -r name; do
-    case $name in
+# The build targets behind CTest names (one a line on stdin).
+targets_of() {
+  while read -r name; do
+    case ${name%%@*} in
+      e2e_release) echo release_archive ;;
       e2e_*) echo zenvrix ;;
-      ttf_oracle) echo zenvrix-info ;;
+      ttf_oracle*) echo zenvrix-info ;;
+      prefix_*) ;;
       *_without_printer) echo "${name%_without_printer}" ;;
-      *) echo "$name" ;;
+      *_at_144_dpi) echo "${name%_at_144_dpi}" ;;
+      *_in_chinese) echo "${name%_in_chinese}" ;;
+      *) echo "${name%%@*}" ;;
     esac
   done | sort -u
+}
+tests_matching() {
+  (cd "$1" && ctest -N -R "$2") | sed -n 's/^ *Test *#[0-9]*: //p'
+}
+targets_for() {
+  tests_matching "$build" "$1" | targets_of
 }
 
 # regex -> 0 when every picked test passed.  Each test runs alone under `timeout`
@@ -102,51 +127,182 @@ run_tests() {
   return $status
 }
 
+# same_code A B: the two objects hold the same code and data (their debug information,
+# which names columns, may differ).
+same_code() {
+  "$strip" --strip-debug -o "$build/mutate-a.obj" "$1" && "$strip" --strip-debug -o "$build/mutate-b.obj" "$2" &&
+    cmp -s "$build/mutate-a.obj" "$build/mutate-b.obj"
+}
+
+# ctest_one NAME[@FILTER] SECONDS LOG: one CTest test under `timeout`, only the cases
+# FILTER names when it names some.
+ctest_one() {
+  local name=${1%%@*} filter=
+  [ "$name" != "$1" ] && filter=${1#*@}
+  (cd "$build" && GTEST_FILTER=${filter:-*} timeout -k 5 "$2" ctest -R "^$name\$" --output-on-failure >>"$3" 2>&1)
+}
+
+# run_named NAME,NAME,... first|all -> 0 when every test passed, 1 when one failed
+# (first: stops there), 2 when a test program does not build.  A test whose unmutated
+# time the baseline took gets four times that (at least 30 s) before it counts as hung.
+declare -A took
+run_named() {
+  local names name status=0 limit t0
+  names=$(tr ',' '\n' <<<"$1")
+  # shellcheck disable=SC2046
+  cmake --build "$build" -j2 --target $(targets_of <<<"$names") >"$build/mutate-build.log" 2>&1 || return 2
+  : >"$build/mutate-ctest.log"
+  for name in $names; do
+    limit=$per_test
+    [ -n "${took[$name]:-}" ] && limit=$(( took[$name] * 4 > 30 ? took[$name] * 4 : 30 ))
+    t0=$(date +%s)
+    if ! ctest_one "$name" "$limit" "$build/mutate-ctest.log"; then
+      echo "***Failed $name" >>"$build/mutate-ctest.log"
+      status=1
+      stop_wine
+      [ "$2" = first ] && return 1
+    fi
+    [ "$2" = all ] && took[$name]=$(( $(date +%s) - t0 + 1 ))
+  done
+  return $status
+}
+
+# map_one ENTRY: runs one test (or the cases it names) in the coverage build and keeps
+# the lines it executed.
+map_one() {
+  local t0
+  find "$cov" -name '*.gcda' -delete
+  t0=$(date +%s)
+  # Wine takes a path that starts with / on the current drive; the tests' files lie on Z:.
+  if ! GCOV_PREFIX=Z: ctest_one "$1" 900 "$cov/reach-ctest.log"; then
+    echo "the unmutated $1 fails in the coverage build: see $cov/reach-ctest.log" >&2
+    return 1
+  fi
+  GCOV="$gcov" "${mutants[@]}" reach "$cov" "$dir" "$1" "$(( $(date +%s) - t0 ))" || return 1
+  echo "  $1: $(( $(date +%s) - t0 )) s" >&2
+}
+
+# The reach map: the suite run once, test by test, in a build of its own compiled for
+# coverage, and the lines of the program each test executed (scripts/mutants.py
+# reach).  Kept while the program, its tests and its build files stay as they are.
+reach_map() {
+  local cov="$build-reach" dir name t0 stamp
+  dir="$cov/reach"
+  stamp=$(cd "$top" && git ls-files -z -- app catalogue render print install tests resources cmake CMakeLists.txt |
+          xargs -0 cat | md5sum | cut -c1-32)
+  if [ "$(cat "$dir/.stamp" 2>/dev/null)" = "$stamp" ]; then echo "$dir"; return 0; fi
+  echo "reach map: the suite once in $cov, compiled for coverage" >&2
+  cmake -S "$top" -B "$cov" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/$toolchain.cmake" -DCMAKE_BUILD_TYPE=Debug \
+        -DCMAKE_CXX_FLAGS=--coverage -DCMAKE_EXE_LINKER_FLAGS=--coverage >/dev/null || return 1
+  cmake --build "$cov" -j2 >"$cov/reach-build.log" 2>&1 || { echo "see $cov/reach-build.log" >&2; return 1; }
+  (export WINEPREFIX="$cov/wineprefix"; make_prefix) >&2
+  rm -rf "$dir"; mkdir -p "$dir"; : >"$cov/reach-ctest.log"
+  local saved=$build cases entry
+  build=$cov
+  for name in $(tests_matching "$cov" .); do
+    case $name in prefix_*) continue ;; esac
+    # A GoogleTest program that CTest runs whole is mapped case by case.
+    cases=""
+    if [ "$(targets_of <<<"$name")" = "$name" ] && [ -f "$cov/$name.exe" ]; then
+      cases=$(cd "$cov" && "$WINE" "./$name.exe" --gtest_list_tests 2>/dev/null | tr -d '\r' |
+              awk '/^[^ ]/ { suite = $1 } /^  [^ ]/ { print suite $1 }')
+    fi
+    for entry in ${cases:-""}; do
+      if ! map_one "$name${entry:+@$entry}"; then
+        [ -n "$entry" ] || { build=$saved; return 1; }
+        # A case that needs the ones before it: the program is mapped whole.
+        echo "  $name@$entry fails alone: $name is mapped whole" >&2
+        rm -f "$dir/$name@"*
+        map_one "$name" || { build=$saved; return 1; }
+        break
+      fi
+    done
+  done
+  build=$saved
+  (WINEPREFIX="$cov/wineprefix" wineserver -k) 2>/dev/null
+  echo "$stamp" >"$dir/.stamp"
+  echo "$dir"
+}
+
 # The generated list: one line per slip in RESULTS-FILE, tab-separated: verdict,
 # folder, slip, the line as it stands, the line slipped, seconds, what caught it.
 if [ "$generated" = 1 ]; then
   mutants=(/usr/bin/python3 "$top/scripts/mutants.py")
-  mapfile -t slips < <("${mutants[@]}" list ${folder:+--folder "$folder"} ${sample:+--sample "$sample"} --draw "$draw" ${ids:+--ids "$ids"})
-  [ "$resume" = 1 ] && [ -f "$results" ] || : >"$results"
+  if [ "$resume" = 0 ] && [ -z "$slips_file" ]; then : >"$results"; else touch "$results"; fi
+  if [ -n "$slips_file" ]; then
+    # A worker: the slips its parent listed, tests resolved, in this copy of the tree.
+    mapfile -t slips <"$slips_file"
+  else
+    reach=$(reach_map) || exit 1
+    mapfile -t slips < <("${mutants[@]}" list --reach "$reach" ${folder:+--folder "$folder"} \
+                         ${sample:+--sample "$sample"} --draw "$draw" ${ids:+--ids "$ids"} |
+                         awk -F'\t' 'FILENAME == ARGV[1] { done[$3] = 1; next } !($1 in done)' "$results" -)
+    echo "${#slips[@]} slips to run, $jobs at a time"
+    if [ "$jobs" -gt 1 ] && [ "${#slips[@]}" -gt 1 ]; then
+      start=$(date +%s); pids=()
+      for k in $(seq "$jobs"); do
+        copy="$build-mutate/worker-$k"
+        mkdir -p "$copy"
+        find "$copy" -mindepth 1 -maxdepth 1 ! -name 'build-*' -exec rm -rf {} +
+        (cd "$top" && git ls-files -z | tar --null -T - -cf -) | tar -C "$copy" -xf -
+        printf '%s\n' "${slips[@]}" | awk -v k="$k" -v n="$jobs" 'NR % n == k % n' >"$copy/slips"
+        ( unset DISPLAY CUPS_SERVER; exec "$copy/scripts/mutate.sh" --generated --slips "$copy/slips" "$results" ) \
+          >"$copy/log" 2>&1 &
+        pids+=($!)
+        echo "worker $k: $(wc -l <"$copy/slips") slips in $copy (log: $copy/log)"
+        sleep 5   # each worker's Xvfb takes its own display number
+      done
+      status=0
+      for pid in "${pids[@]}"; do wait "$pid" || status=1; done
+      [ "$status" = 0 ] || { echo "a worker failed: see $build-mutate/worker-*/log" >&2; exit 1; }
+      echo "${#slips[@]} slips in $(( ($(date +%s) - start) / 60 )) min"
+      "${mutants[@]}" report "$results"
+      exit 0
+    fi
+  fi
   objects="$build/CMakeFiles/zenvrix_lib.dir"
-  if [ "${ZENVRIX_MUTATE_BASELINE:-1}" != 0 ]; then
-    all=$(printf '%s\n' "${slips[@]}" | cut -f3 | sort -u | paste -sd'|')
-    echo "baseline: the unmutated suite on the tests of $(printf '%s\n' "${slips[@]}" | cut -f2 | sort -u | paste -sd' ' -)"
-    if ! run_tests "$all"; then
+  needed=$(printf '%s\n' "${slips[@]}" | cut -f3 | tr ',' '\n' | grep -v '^-$' | sort -u)
+  cmake --build "$build" -j2 >"$build/mutate-build.log" 2>&1 || { echo "the unmutated build fails" >&2; exit 1; }
+  if [ "${ZENVRIX_MUTATE_BASELINE:-1}" != 0 ] && [ -n "$needed" ]; then
+    echo "baseline: the unmutated suite on $(wc -w <<<"$needed") tests"
+    if ! run_named "$(paste -sd, <<<"$needed")" all; then
       echo "the unmutated suite does not pass: see $build/mutate-ctest.log" >&2
       grep -E 'Failed|Timeout|Not Run' "$build/mutate-ctest.log" >&2
       exit 1
     fi
   fi
-  # The objects of the unmutated code, to tell a slip that changes no instruction.
-  rm -rf "$build/mutate-objects"; cp -r "$objects" "$build/mutate-objects"
+  # The objects of the unmutated code: to tell a slip that changes no instruction, and
+  # put back after each slip, so that the unmutated file is not compiled again.
+  rm -rf "$build/mutate-objects"; cp -rp "$objects" "$build/mutate-objects"
   start=$(date +%s); done_now=0
   for slip in "${slips[@]}"; do
-    IFS=$'\t' read -r id where regex before after <<<"$slip"
+    IFS=$'\t' read -r id where tests before after <<<"$slip"
     grep -qF "	$id	" "$results" 2>/dev/null && continue
     file=${id%%:*}; path="$top/$file"
-    backup=$(mktemp); cp "$path" "$backup"; mutated=$path
+    backup=$(mktemp); cp -p "$path" "$backup"; mutated=$path
     t0=$(date +%s); by=""
     if ! "${mutants[@]}" apply "$id"; then
       verdict=moved
     elif ! cmake --build "$build" -j2 --target zenvrix_lib >"$build/mutate-build.log" 2>&1; then
       verdict=not-compiled
-    elif [ "${file%.cpp}" != "$file" ] && cmp -s "$objects/$file.obj" "$build/mutate-objects/$file.obj"; then
+    elif [ "${file%.cpp}" != "$file" ] && same_code "$objects/$file.obj" "$build/mutate-objects/$file.obj"; then
       verdict=same-code
+    elif [ "$tests" = - ]; then
+      verdict=unreached
     else
-      run_tests "$regex"
+      run_named "$tests" first
       case $? in
         0) verdict=survived ;;
         2) verdict=not-compiled ;;
         *) verdict=caught; by=$(sed -n 's/^\*\*\*Failed //p' "$build/mutate-ctest.log" | paste -sd, -) ;;
       esac
     fi
-    cat "$backup" > "$path"; touch "$path"; rm -f "$backup"; mutated=""
+    restore
     printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$verdict" "$where" "$id" "$before" "$after" "$(( $(date +%s) - t0 ))" "$by" | tee -a "$results"
     done_now=$((done_now + 1))
   done
   echo "$done_now slips in $(( ($(date +%s) - start) / 60 )) min"
-  "${mutants[@]}" report "$results"
+  [ -n "$slips_file" ] || "${mutants[@]}" report "$results"
   exit 0
 fi
 
