@@ -148,6 +148,7 @@ TEST(Names, TheBestRankedRecordIsTakenAndCutToItsMember)
         {"other ids and platforms", {Win(6, 0x409, "PS"), Name{0, 0, 4, "uni"}, Name{2, 0, 4, "iso"}}, 0x409, "", ""},
         /* UTF-8 as the code page (the converter passes the bytes through): cut only between characters */
         {"UTF-8: 100 bytes", {Win(4, 0x409, std::string(98, 'w') + "\xE6\x97\xA5")}, 0x409, std::string(98, 'w'), "", 1},
+        {"UTF-8: a lead byte of E0 starts three", {Win(4, 0x409, std::string(98, 'w') + "\xE0\xA4\x85")}, 0x409, std::string(98, 'w'), "", 1},
         {"UTF-8: not to the code units, the family to 31", {Name{3, 0x409, 4, std::string("\1A\1B\1C", 6)}, Win(1, 0x409, std::string(30, 'f') + "\xD0\xB6")},
          0x409, "\x82" "A\x82" "B\x82" "C", std::string(30, 'f'), 1},
         {"UTF-8: a Macintosh family", {Mac(1, std::string(30, 'm') + "\xD0\xB6")}, 0x409, "", std::string(30, 'm'), 1}};
