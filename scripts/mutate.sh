@@ -9,17 +9,23 @@
 # programs that should notice).  A slip that does not compile is a fault of the list.
 #   scripts/mutate.sh [RESULTS-FILE] [FIRST-LAST]   e.g. scripts/mutate.sh out.txt 1-10
 #
-# The generated list: every slip scripts/mutants.py makes from the code as it stands,
-# run against the tests of its folder; a slip that does not compile is skipped, one
-# that compiles to the same object code is counted apart (same-code).  A report per
-# folder ends the run (scripts/mutants.py report RESULTS-FILE gives it again).
-#   scripts/mutate.sh --generated [--sample N] [--draw K] [--folder F] [--ids FILE] [--resume] [RESULTS-FILE]
+# The generated list: every slip scripts/mutants.py makes from the code as it stands.
+# First the reach map (the suite once, case by case, in build-win64-reach/, compiled
+# for coverage; kept while the code and tests stay as they are); then each slip runs
+# against the test cases that execute its line, its folder's first and the quickest
+# first, until one fails.  A slip that does not compile is skipped, one that compiles
+# to the same object code is counted apart (same-code), one on a line no test executes
+# is not run (unreached).  --jobs N (the cores, at most 4, by default) runs N workers,
+# each in a copy of the tree under build-win64-mutate/.  A report per folder ends the
+# run (scripts/mutants.py report RESULTS-FILE gives it again).
+#   scripts/mutate.sh --generated [--sample N] [--draw K] [--folder F] [--ids FILE] [--resume] [--jobs N] [RESULTS-FILE]
 # --draw K picks the sample's random draw (19 by default): the same K, the same slips.
 # --resume keeps RESULTS-FILE and runs only the slips it does not name yet; --ids runs
 # only the slips a file names (one a line, first field: a results file will do).
 #
 # Environment: ZENVRIX_MUTATE_ARCH (win64|win32), ZENVRIX_MUTATE_TIMEOUT (seconds per
-# test program, default 300, 120 for the generated list), ZENVRIX_MUTATE_BASELINE=0 to
+# test program, default 300, 120 for the generated list; a test the baseline timed gets
+# four times its time, at least 30 s), ZENVRIX_MUTATE_BASELINE=0 to
 # skip the unmutated run, ZENVRIX_MUTATE_DISPLAY to use that X display (a private Xvfb
 # is started otherwise).
 set -uo pipefail
@@ -105,26 +111,10 @@ targets_of() {
 tests_matching() {
   (cd "$1" && ctest -N -R "$2") | sed -n 's/^ *Test *#[0-9]*: //p'
 }
-targets_for() {
-  tests_matching "$build" "$1" | targets_of
-}
 
-# regex -> 0 when every picked test passed.  Each test runs alone under `timeout`
-# (the tests' own TIMEOUT property would outlast any --timeout): a test that hangs
-# has failed, and what it left running under Wine is ended with the prefix.
+# regex -> 0 when every test it picks passed (each one runs, see run_named).
 run_tests() {
-  local regex=$1 name status=0
-  # shellcheck disable=SC2046
-  cmake --build "$build" -j2 --target $(targets_for "$regex") >"$build/mutate-build.log" 2>&1 || return 2
-  : >"$build/mutate-ctest.log"
-  for name in $( (cd "$build" && ctest -N -R "$regex") | sed -n 's/^ *Test *#[0-9]*: //p'); do
-    if ! (cd "$build" && timeout -k 5 "$per_test" ctest -R "^$name\$" --output-on-failure >>"$build/mutate-ctest.log" 2>&1); then
-      echo "***Failed $name" >>"$build/mutate-ctest.log"
-      status=1
-      stop_wine
-    fi
-  done
-  return $status
+  run_named "$(tests_matching "$build" "$1" | paste -sd, -)" all
 }
 
 # same_code A B: the two objects hold the same code and data (their debug information,
@@ -143,7 +133,9 @@ ctest_one() {
 }
 
 # run_named NAME,NAME,... first|all -> 0 when every test passed, 1 when one failed
-# (first: stops there), 2 when a test program does not build.  A test whose unmutated
+# (first: stops there), 2 when a test program does not build.  Each test runs alone
+# under `timeout` (the tests' own TIMEOUT property would outlast any --timeout): a test
+# that hangs has failed, and what it left running under Wine is ended with the prefix.  A test whose unmutated
 # time the baseline took gets four times that (at least 30 s) before it counts as hung.
 declare -A took
 run_named() {
