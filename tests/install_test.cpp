@@ -126,7 +126,9 @@ TEST_F(Install, TheDialogInstallsAllStylesAndCancelInAFailureBoxStops)
     ClearFaults();
     EXPECT_EQ("", ScriptEnd());
     EXPECT_EQ(before, SystemState());
-    ScriptBegin(), ScriptExpect(Dialog("Install Font")); /* the scope chosen stays */
+    ScriptBegin(), ScriptExpect(Inspect(Dialog("Install Font"), [](HWND dialog) { /* the options chosen stay */
+        EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(dialog, IDC_INSTALL_COPY) & IsDlgButtonChecked(dialog, IDC_SCOPE_STYLES));
+    }));
     SendMessageA(clientWindow, WM_LBUTTONDBLCLK, 0, firstCell);
     EXPECT_EQ("ZvInstSans.ttf|ZvInstSans-Bold.ttf", Value(fontKeyNt, "ZvInst Sans (TrueType)") + "|" +
                                                          Value(fontKeyNt, "ZvInst Sans Bold (TrueType)"));
