@@ -135,8 +135,9 @@ ctest_one() {
 # run_named NAME,NAME,... first|all -> 0 when every test passed, 1 when one failed
 # (first: stops there), 2 when a test program does not build.  Each test runs alone
 # under `timeout` (the tests' own TIMEOUT property would outlast any --timeout): a test
-# that hangs has failed, and what it left running under Wine is ended with the prefix.  A test whose unmutated
-# time the baseline took gets four times that (at least 30 s) before it counts as hung.
+# that hangs has failed, and what it left running under Wine is ended with the prefix.
+# A test whose unmutated time the baseline took gets four times that (at least 30 s)
+# before it counts as hung.
 declare -A took
 run_named() {
   local names name status=0 limit t0
@@ -166,7 +167,7 @@ map_one() {
   find "$cov" -name '*.gcda' -delete
   t0=$(date +%s)
   # Wine takes a path that starts with / on the current drive; the tests' files lie on Z:.
-  if ! GCOV_PREFIX=Z: ctest_one "$1" 900 "$cov/reach-ctest.log"; then
+  if ! GCOV_PREFIX=Z: build=$cov ctest_one "$1" 900 "$cov/reach-ctest.log"; then
     echo "the unmutated $1 fails in the coverage build: see $cov/reach-ctest.log" >&2
     return 1
   fi
@@ -178,7 +179,7 @@ map_one() {
 # coverage, and the lines of the program each test executed (scripts/mutants.py
 # reach).  Kept while the program, its tests and its build files stay as they are.
 reach_map() {
-  local cov="$build-reach" dir name t0 stamp
+  local cov="$build-reach" dir name stamp cases entry
   dir="$cov/reach"
   stamp=$(cd "$top" && git ls-files -z -- app catalogue render print install tests resources cmake CMakeLists.txt |
           xargs -0 cat | md5sum | cut -c1-32)
@@ -189,8 +190,6 @@ reach_map() {
   cmake --build "$cov" -j2 >"$cov/reach-build.log" 2>&1 || { echo "see $cov/reach-build.log" >&2; return 1; }
   (export WINEPREFIX="$cov/wineprefix"; make_prefix) >&2
   rm -rf "$dir"; mkdir -p "$dir"; : >"$cov/reach-ctest.log"
-  local saved=$build cases entry
-  build=$cov
   for name in $(tests_matching "$cov" .); do
     case $name in prefix_*) continue ;; esac
     # A GoogleTest program that CTest runs whole is mapped case by case.
@@ -201,16 +200,15 @@ reach_map() {
     fi
     for entry in ${cases:-""}; do
       if ! map_one "$name${entry:+@$entry}"; then
-        [ -n "$entry" ] || { build=$saved; return 1; }
+        [ -n "$entry" ] || return 1
         # A case that needs the ones before it: the program is mapped whole.
         echo "  $name@$entry fails alone: $name is mapped whole" >&2
         rm -f "$dir/$name@"*
-        map_one "$name" || { build=$saved; return 1; }
+        map_one "$name" || return 1
         break
       fi
     done
   done
-  build=$saved
   (WINEPREFIX="$cov/wineprefix" wineserver -k) 2>/dev/null
   echo "$stamp" >"$dir/.stamp"
   echo "$dir"
