@@ -24,10 +24,11 @@ or resumed as long as the file has not changed meanwhile.
 The tests a slip runs against are those that execute its line (the reach map of one
 run of the suite, case by case, in a build with coverage, DIR), the folder's own
 tests first, the quickest first, and only the cases of a test program that execute
-the line; a slip on a
-line that carries code and that no test executes is left unrun ("unreached").  A
-line that carries no code of its own (a declaration, an initialiser, a continued
-expression) runs against every test of its folder.
+the line; a slip on a line that carries code and that no test executes is left unrun
+("unreached").  A line that carries no code of its own (a declaration, an initialiser,
+a continued expression) runs against the tests of the lines with code on either side
+of it in its file, and a file without code (a header) against every test of its
+folder.
 """
 import argparse
 import glob
@@ -348,20 +349,28 @@ def tests_for(slip, reach):
     seconds, code, executed = reach
     name = slip[0]
     source, number = name.split(":")[0], int(name.split(":")[1])
+    lines = [number]
     if (source, number) not in code:
+        # A declaration, an initialiser or a continued expression: the tests of the
+        # code lines on either side of it in its file (the statement it continues,
+        # the function it opens or lies in).
+        nearby = sorted(n for s, n in code if s == source)
+        lines = [n for n in nearby if n < number][-1:] + [n for n in nearby if n > number][:1]
+    if not lines:
         folder = re.compile(FOLDERS[source.split("/")[0]])
         programs = {entry.split("@")[0] for entry in seconds if folder.search(entry.split("@")[0])}
         total = {p: sum(t for e, t in seconds.items() if e.split("@")[0] == p) for p in programs}
         return sorted(programs, key=lambda p: (total[p], p))
     own = re.compile(FOLDERS[source.split("/")[0]])
     cases = {}
-    for entry in executed.get((source, number), []):
+    for entry in sorted(set().union(*(executed.get((source, n), []) for n in lines))):
         program, _, case = entry.partition("@")
         cases.setdefault(program, []).append(case)
     picked = []
     for program, names in cases.items():
-        # the cases share one start of the program (about 4 s of each case's time)
-        cost = sum(seconds[program + ("@" + c if c else "")] - 4 for c in names) + 4
+        # the cases share one start of the program (under a kept Wine server, well
+        # under a second of each case's time)
+        cost = sum(seconds[program + ("@" + c if c else "")] for c in names) + 1
         picked.append((own.search(program) is None, cost, program + ("@" + ":".join(names) if all(names) else "")))
     return [entry for _, _, entry in sorted(picked)]
 
@@ -405,11 +414,13 @@ def main():
         for slip in every_slip():
             counts[slip[0].split("/")[0]][0] += 1
         same = equivalents()
+        spent = {}
         for line in open(args.arg[0], encoding="latin-1"):
             parts = line.rstrip("\n").split("\t")
             if len(parts) < 6 or parts[1] not in counts:
                 continue
             verdict = parts[0]
+            spent.setdefault(verdict, []).append(int(parts[5]))
             row = counts[parts[1]]
             if verdict in ("survived", "unreached") and (parts[2], parts[3].strip(), parts[4].strip()) in same:
                 row[4] += 1
@@ -424,6 +435,13 @@ def main():
         print("%-10s" % "folder" + "".join(" %*s" % (len(c), c) for c in columns))
         for folder, row in list(counts.items()) + [("all", [sum(r[i] for r in counts.values()) for i in range(len(columns))])]:
             print("%-10s" % folder + "".join(" %*d" % (len(c), n) for c, n in zip(columns, row)))
+        # what a slip cost one worker, and what every slip would cost at that rate
+        ran = sum(len(times) for times in spent.values())
+        if ran:
+            print("seconds a slip, one worker: " + ", ".join("%s %.0f" % (verdict, sum(times) / len(times))
+                                                         for verdict, times in sorted(spent.items())))
+            hours = sum(sum(times) for times in spent.values()) / ran * sum(r[0] for r in counts.values()) / 3600
+            print("every slip at that rate: %.1f hours for one worker, %.1f for two" % (hours, hours / 2))
     return 0
 
 

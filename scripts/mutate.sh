@@ -77,9 +77,51 @@ restore() {
   fi
   rm -f "$backup"; mutated=""
 }
+# Each prefix's Wine server is kept running between the tests (wineserver -p), with
+# Wine's own services: a test then starts in a fraction of a second instead of four or
+# five.  The server and the services are started here, their output on /dev/null: a
+# service that a test started would hold the test's output open, and CTest would wait
+# for it to end.  A prefix that a test fixture makes is kept from the next test on.
+#   keep_servers [BUILD [TEST]]: every prefix of BUILD, or the one TEST runs in.
+declare -A kept
+keep_servers() {
+  local prefix pattern="wineprefix*"
+  [ -n "${2:-}" ] && pattern=$(prefix_of "$2")
+  for prefix in "${1:-$build}"/$pattern; do
+    [ -f "$prefix/system.reg" ] && [ -z "${kept[$prefix]:-}" ] || continue
+    ( export WINEPREFIX=$prefix
+      wineserver -k; wineserver -w
+      wineserver -p && "$WINE" cmd /c exit ) </dev/null >/dev/null 2>&1
+    kept[$prefix]=1
+  done
+  return 0
+}
+# The Wine prefix a CTest test runs in (cmake/wine-tests.cmake sets them).
+prefix_of() {
+  case ${1%%@*} in
+    *_without_printer) echo wineprefix-noprinter ;;
+    *_at_144_dpi) echo wineprefix-144dpi ;;
+    *_in_chinese) echo wineprefix-zh ;;
+    *) echo wineprefix ;;
+  esac
+}
+# Ends every program left running under any of the build's prefixes, and their servers.
+end_servers() {
+  local prefix
+  for prefix in "${1:-$build}"/wineprefix*; do
+    [ -d "$prefix" ] && WINEPREFIX=$prefix wineserver -k 2>/dev/null
+  done
+  for prefix in "${1:-$build}"/wineprefix*; do
+    [ -d "$prefix" ] && WINEPREFIX=$prefix wineserver -w 2>/dev/null
+    unset "kept[$prefix]"
+  done
+  return 0
+}
+
 cleanup() {
   [ -n "$mutated" ] && echo "restored $mutated"
   restore
+  end_servers; end_servers "$build-reach"
   stop_wine_and_display
   "$top/scripts/cups-private.sh" stop "$build/cups"
 }
@@ -90,6 +132,7 @@ cmake -S "$top" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/$toolchain.cmake"
 if [ -n "${ZENVRIX_MUTATE_DISPLAY:-}" ]; then export DISPLAY=$ZENVRIX_MUTATE_DISPLAY; else unset DISPLAY; fi
 start_display || exit 1
 make_prefix
+keep_servers
 CUPS_SERVER=$("$top/scripts/cups-private.sh" start "$build/cups") || exit 1
 export CUPS_SERVER
 
@@ -129,30 +172,36 @@ same_code() {
 ctest_one() {
   local name=${1%%@*} filter=
   [ "$name" != "$1" ] && filter=${1#*@}
+  keep_servers "$build" "$name"
   (cd "$build" && GTEST_FILTER=${filter:-*} timeout -k 5 "$2" ctest -R "^$name\$" --output-on-failure >>"$3" 2>&1)
 }
 
 # run_named NAME,NAME,... first|all -> 0 when every test passed, 1 when one failed
 # (first: stops there), 2 when a test program does not build.  Each test runs alone
 # under `timeout` (the tests' own TIMEOUT property would outlast any --timeout): a test
-# that hangs has failed, and what it left running under Wine is ended with the prefix.
+# that hangs has failed, and what it left running under Wine is ended with the servers.
 # A test whose unmutated time the baseline took gets four times that (at least 30 s)
-# before it counts as hung.
+# before it counts as hung.  The first test's program is built alone, and the others
+# only once it has passed: a slip caught at once does not wait for every link.
 declare -A took
 run_named() {
-  local names name status=0 limit t0
+  local names name status=0 limit t0 built=0 targets
   names=$(tr ',' '\n' <<<"$1")
-  # shellcheck disable=SC2046
-  cmake --build "$build" -j2 --target $(targets_of <<<"$names") >"$build/mutate-build.log" 2>&1 || return 2
   : >"$build/mutate-ctest.log"
   for name in $names; do
+    if [ "$built" -lt 2 ]; then
+      if [ "$built" = 0 ]; then targets=$(targets_of <<<"$name"); else targets=$(sed 1d <<<"$names" | targets_of); fi
+      built=$((built + 1))
+      # shellcheck disable=SC2086
+      [ -z "$targets" ] || cmake --build "$build" -j2 --target $targets >"$build/mutate-build.log" 2>&1 || return 2
+    fi
     limit=$per_test
     [ -n "${took[$name]:-}" ] && limit=$(( took[$name] * 4 > 30 ? took[$name] * 4 : 30 ))
     t0=$(date +%s)
     if ! ctest_one "$name" "$limit" "$build/mutate-ctest.log"; then
       echo "***Failed $name" >>"$build/mutate-ctest.log"
       status=1
-      stop_wine
+      end_servers
       [ "$2" = first ] && return 1
     fi
     [ "$2" = all ] && took[$name]=$(( $(date +%s) - t0 + 1 ))
@@ -189,6 +238,7 @@ reach_map() {
         -DCMAKE_CXX_FLAGS=--coverage -DCMAKE_EXE_LINKER_FLAGS=--coverage >/dev/null || return 1
   cmake --build "$cov" -j2 >"$cov/reach-build.log" 2>&1 || { echo "see $cov/reach-build.log" >&2; return 1; }
   (export WINEPREFIX="$cov/wineprefix"; make_prefix) >&2
+  keep_servers "$cov"
   rm -rf "$dir"; mkdir -p "$dir"; : >"$cov/reach-ctest.log"
   for name in $(tests_matching "$cov" .); do
     case $name in prefix_*) continue ;; esac
@@ -209,7 +259,7 @@ reach_map() {
       fi
     done
   done
-  (WINEPREFIX="$cov/wineprefix" wineserver -k) 2>/dev/null
+  end_servers "$cov"
   echo "$stamp" >"$dir/.stamp"
   echo "$dir"
 }

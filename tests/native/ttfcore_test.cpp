@@ -157,6 +157,7 @@ TEST(Names, TheBestRankedRecordIsTakenAndCutToItsMember)
         ASSERT_EQ(TTF_OK, Read(WithNames(c.names), &info, c.lcid, c.utf8)) << c.behaviour;
         EXPECT_EQ(c.full + "|" + c.face, std::string(info.fullName) + "|" + info.faceName) << c.behaviour;
     }
+    EXPECT_EQ(1, TextAdvance("\xC3\xA9", 0, 1, 1, 1)); /* a sample's walk stops where its part ends, inside a character too */
     Bytes bytes = WithNames({Win(1, 0x409, "Good"), Win(4, 0x409, "Gone"), Win(0, 0x409, "Kept"), Mac(2, "S"), Mac(3, "I"),
                              Mac(5, "V"), Mac(7, "T")}); /* a Macintosh record of each other id */
     size_t name = Table(bytes, "name");
