@@ -132,7 +132,6 @@ cmake -S "$top" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/$toolchain.cmake"
 if [ -n "${ZENVRIX_MUTATE_DISPLAY:-}" ]; then export DISPLAY=$ZENVRIX_MUTATE_DISPLAY; else unset DISPLAY; fi
 start_display || exit 1
 make_prefix
-keep_servers
 CUPS_SERVER=$("$top/scripts/cups-private.sh" start "$build/cups") || exit 1
 export CUPS_SERVER
 
@@ -238,7 +237,6 @@ reach_map() {
         -DCMAKE_CXX_FLAGS=--coverage -DCMAKE_EXE_LINKER_FLAGS=--coverage >/dev/null || return 1
   cmake --build "$cov" -j2 >"$cov/reach-build.log" 2>&1 || { echo "see $cov/reach-build.log" >&2; return 1; }
   (export WINEPREFIX="$cov/wineprefix"; make_prefix) >&2
-  keep_servers "$cov"
   rm -rf "$dir"; mkdir -p "$dir"; : >"$cov/reach-ctest.log"
   for name in $(tests_matching "$cov" .); do
     case $name in prefix_*) continue ;; esac
