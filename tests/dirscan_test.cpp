@@ -35,6 +35,7 @@ TEST_F(Scan, OnlyTtfNamesAreReadSubfoldersWhenAskedEachCopyCountsAndEscapeHeldEn
     WriteFile(folder + "e.ttf", "no font");
     EXPECT_EQ((std::vector<std::string>{"B.TTF", "a.ttf"}), Read(folder, 0));
     EXPECT_EQ((std::vector<std::string>{"B.TTF", "a.ttf", "sub\\a.ttf", "sub\\deeper\\f.Ttf"}), Read(folder, 1));
+    EXPECT_EQ(std::make_pair(5, 5), progressAtEnd); /* the scan's bar went through every .ttf name it counted */
     EXPECT_EQ(4, displayList.count);
     EXPECT_EQ(0u, Read(folder + "missing\\", 1).size());
     /* Escape held: the scan ends after the file being read, once the key is let go */

@@ -2,6 +2,8 @@
  * of the tests (see harness.h). */
 #include "harness.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <fstream>
 #include <iterator>
@@ -104,6 +106,7 @@ static size_t next;
 static std::string errors;
 static std::set<HWND> answered;
 static HHOOK hook;
+std::pair<int, int> progressAtEnd;
 
 static std::string TextOf(HWND window) { char text[4096] = ""; return GetWindowTextA(window, text, sizeof text), text; }
 
@@ -158,6 +161,8 @@ static LRESULT CALLBACK ScriptHook(int code, WPARAM wParam, LPARAM lParam)
     GetClassNameA((HWND)wParam, name, sizeof name);
     if (code == HCBT_ACTIVATE && strcmp(name, "#32770") == 0)
         PostMessageA(answerer, WM_APP, wParam, 0);
+    else if (code == HCBT_DESTROYWND && strcmp(name, PROGRESS_CLASSA) == 0)
+        progressAtEnd = {(int)SendMessageA((HWND)wParam, PBM_GETPOS, 0, 0), (int)SendMessageA((HWND)wParam, PBM_GETRANGE, FALSE, 0)};
     else if (code == HCBT_DESTROYWND)
         answered.erase((HWND)wParam);
     return CallNextHookEx(hook, code, wParam, lParam);

@@ -64,6 +64,7 @@ inline DialogStep Inspect(DialogStep step, std::function<void(HWND)> f) { return
 void ScriptBegin(void);
 void ScriptExpect(const DialogStep &step);
 std::string ScriptEnd(void);       /* "" when every step came, in order, and nothing else */
+extern std::pair<int, int> progressAtEnd; /* the last progress bar destroyed: its position and its top */
 std::string ControlText(HWND dialog, int control);
 std::wstring ControlTextW(HWND dialog, int control); /* in UTF-16, whatever the code page */
 

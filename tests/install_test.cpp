@@ -96,7 +96,7 @@ TEST_F(Install, EveryInjectedFailureOrAFileInTheWayLeavesNothingBehind)
         {inPlace, 0, FAULT_REG_SET_VALUE, 0, textNotInstalled}, {inPlace, 0, FAULT_REG_OPEN, 0, textNotInstalled},
         {copy, 1, FAULT_FILE_READ, 1, textCantCopy},           {copy, 1, FAULT_ADD_FONT_RESOURCE, 0, textNotInstalled},
         {copy, 1, FAULT_REG_OPEN, 0, textNotInstalled},        {inPlace, 2, FAULT_ADD_FONT_RESOURCE, 1, textNotInstalled},
-        {copy, 1, FAULT_HEAP, 0, textFileExist},               {copy, 0, FAULT_HEAP, 0, textFileExist}};
+        {copy, 0, FAULT_HEAP, 0, textFileExist},               {copy, 1, FAULT_HEAP, 0, textFileExist}};
     for (const auto &c : cases) {
         if (c.fault == FAULT_HEAP) /* a file of that name in the user's or the machine's Fonts folder stays as it was */
             CreateDirectoryA(UserFontsFolder().c_str(), NULL), before = (WriteFile((c.refusal ? UserFontsFolder() : FontsFolder()) +

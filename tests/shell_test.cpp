@@ -27,6 +27,20 @@ TEST_F(Shell, SizeStepsAreATenthOfTheSizeWithinFiveToSixty)
         EXPECT_EQ(step.to, (settings.pointSize = step.from, SendCommand(step.command), settings.pointSize)) << step.from;
 }
 
+TEST_F(Shell, TheValueDialogShowsTheValueAndOkTakesItWithinItsLimitsCancelKeepsIt)
+{
+    const struct { int command, *value, from, press; const char *typed; int to; } cases[] = {
+        {CMD_SIZE_CUSTOM, &settings.pointSize, 12, IDOK, "99", 60}, {CMD_SIZE_CUSTOM, &settings.pointSize, 12, IDOK, "2", 5},
+        {CMD_COLUMNS_CUSTOM, &settings.columns, 3, IDOK, "1", 1}, {CMD_COLUMNS_CUSTOM, &settings.columns, 3, IDOK, "99", 15},
+        {CMD_COLUMNS_CUSTOM, &settings.columns, 3, IDCANCEL, "9", 3}};
+    for (const auto &c : cases) {
+        *c.value = c.from;
+        ScriptExpect(Inspect(Edit(Dialog("Enter value:", c.press), IDC_VALUE_EDIT, c.typed),
+                             [&](HWND dialog) { EXPECT_EQ(std::to_string(c.from), ControlText(dialog, IDC_VALUE_EDIT)); }));
+        EXPECT_EQ(c.to, (SendCommand(c.command), *c.value)) << c.typed;
+    }
+}
+
 TEST_F(Shell, TheBoldPictureButtonClickedForRealTurnsBoldOn)
 {
     RECT rect = {};
