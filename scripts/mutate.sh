@@ -262,6 +262,25 @@ reach_map() {
   echo "$dir"
 }
 
+# sync_copy COPY: the tree's files into a worker's copy of it.  A file whose content
+# changed is written anew and takes the time of now, so that the copy's build compiles
+# it again even where the tree's file kept an older time than the copy's object (a file
+# put back with its time, as restore does); a file that left the tree is removed, and
+# the copy's builds (build-*) are kept.
+sync_copy() {
+  local copy=$1 stage f
+  stage=$(mktemp -d)
+  (cd "$top" && git ls-files -z | tar --null -T - -cf -) | tar -C "$stage" -xf -
+  mkdir -p "$copy"
+  find "$copy" -mindepth 1 -path "$copy/build-*" -prune -o -type f -print0 | while IFS= read -r -d '' f; do
+    [ -f "$stage/${f#"$copy"/}" ] || rm -f "$f"
+  done
+  (cd "$stage" && find . -type f -print0) | while IFS= read -r -d '' f; do
+    cmp -s "$stage/$f" "$copy/$f" || { mkdir -p "$(dirname "$copy/$f")" && cp "$stage/$f" "$copy/$f"; }
+  done
+  rm -rf "$stage"
+}
+
 # The generated list: one line per slip in RESULTS-FILE, tab-separated: verdict,
 # folder, slip, the line as it stands, the line slipped, seconds, what caught it.
 if [ "$generated" = 1 ]; then
@@ -280,9 +299,7 @@ if [ "$generated" = 1 ]; then
       start=$(date +%s); pids=()
       for k in $(seq "$jobs"); do
         copy="$build-mutate/worker-$k"
-        mkdir -p "$copy"
-        find "$copy" -mindepth 1 -maxdepth 1 ! -name 'build-*' -exec rm -rf {} +
-        (cd "$top" && git ls-files -z | tar --null -T - -cf -) | tar -C "$copy" -xf -
+        sync_copy "$copy"
         printf '%s\n' "${slips[@]}" | awk -v k="$k" -v n="$jobs" 'NR % n == k % n' >"$copy/slips"
         ( unset DISPLAY CUPS_SERVER; exec "$copy/scripts/mutate.sh" --generated --slips "$copy/slips" "$results" ) \
           >"$copy/log" 2>&1 &
