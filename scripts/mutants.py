@@ -20,6 +20,8 @@ or resumed as long as the file has not changed meanwhile.
                                     after TEST ran in the coverage build BUILD: the
                                     program lines it executed, into DIR/TEST
   mutants.py report RESULTS         per folder, against the code
+  mutants.py order ID TESTS RESULTS the tests of a slip (as list gives them), those
+                                    that caught slips of its file before first
 
 The tests a slip runs against are those that execute its line (the reach map of one
 run of the suite, case by case, in a build with coverage, DIR), the folder's own
@@ -375,9 +377,42 @@ def tests_for(slip, reach):
     return [entry for _, _, entry in sorted(picked)]
 
 
+def order(slip, tests, results):
+    """The tests of a slip with the cases that caught slips of its own file before (in
+    RESULTS, whose last field names 'program@case' or a test run whole) moved to the
+    front, the most often caught first: a slip near another one is most often caught
+    by the same case, and one such case run alone costs less than the quickest cases
+    of every test that merely executes the line."""
+    source = slip.split(":")[0] + ":"
+    kills = {}
+    for line in open(results, encoding="latin-1") if os.path.exists(results) else []:
+        parts = line.rstrip("\n").split("\t")
+        if len(parts) >= 7 and parts[0] == "caught" and parts[2].startswith(source):
+            for by in parts[6].split(","):
+                program, _, cases = by.partition("@")
+                for case in cases.split(":") if cases else [""]:
+                    key = program + ("@" + case if case else "")
+                    kills[key] = kills.get(key, 0) + 1
+    first, rest = [], []
+    for entry in tests.split(","):
+        program, _, cases = entry.partition("@")
+        if not cases:
+            (first if entry in kills else rest).append((kills.get(entry, 0), entry))
+            continue
+        # the known cases of one program share one start (and run in the program's order)
+        known = [c for c in cases.split(":") if program + "@" + c in kills]
+        others = [c for c in cases.split(":") if c not in known]
+        if known:
+            first.append((max(kills[program + "@" + c] for c in known), program + "@" + ":".join(known)))
+        if others:
+            rest.append((0, program + "@" + ":".join(others)))
+    first.sort(key=lambda k: -k[0])
+    return ",".join(entry for _, entry in first + rest)
+
+
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("command", choices=["list", "apply", "reach", "report"])
+    parser.add_argument("command", choices=["list", "apply", "reach", "report", "order"])
     parser.add_argument("arg", nargs="*")
     parser.add_argument("--reach", help="the reach map's folder")
     parser.add_argument("--folder")
@@ -400,6 +435,8 @@ def main():
             print("\t".join([name, name.split("/")[0], tests, line_of(slip[4], s), line_of(after, s)]))
     elif args.command == "reach":
         reach(*args.arg)
+    elif args.command == "order":
+        print(order(*args.arg))
     elif args.command == "apply":
         wanted = args.arg[0]
         path = wanted.split(":")[0]

@@ -12,8 +12,9 @@
 # The generated list: every slip scripts/mutants.py makes from the code as it stands.
 # First the reach map (the suite once, case by case, in build-win64-reach/, compiled
 # for coverage; kept while the code and tests stay as they are); then each slip runs
-# against the test cases that execute its line, its folder's first and the quickest
-# first, until one fails.  A slip that does not compile is skipped, one that compiles
+# against the test cases that execute its line until one fails: the cases that caught
+# slips of its file before first (in RESULTS-FILE, which the workers share), then its
+# folder's and the quickest, each program stopping at its first failing case.  A slip that does not compile is skipped, one that compiles
 # to the same object code is counted apart (same-code), one on a line no test executes
 # is not run (unreached).  --jobs N (the cores, at most 4, by default) runs N workers,
 # each in a copy of the tree under build-win64-mutate/.  A report per folder ends the
@@ -172,7 +173,7 @@ ctest_one() {
   local name=${1%%@*} filter=
   [ "$name" != "$1" ] && filter=${1#*@}
   keep_servers "$build" "$name"
-  (cd "$build" && GTEST_FILTER=${filter:-*} timeout -k 5 "$2" ctest -R "^$name\$" --output-on-failure >>"$3" 2>&1)
+  (cd "$build" && GTEST_FILTER=${filter:-*} GTEST_FAIL_FAST=1 timeout -k 5 "$2" ctest -R "^$name\$" --output-on-failure >>"$3" 2>&1)
 }
 
 # run_named NAME,NAME,... first|all -> 0 when every test passed, 1 when one failed
@@ -197,8 +198,14 @@ run_named() {
     limit=$per_test
     [ -n "${took[$name]:-}" ] && limit=$(( took[$name] * 4 > 30 ? took[$name] * 4 : 30 ))
     t0=$(date +%s)
-    if ! ctest_one "$name" "$limit" "$build/mutate-ctest.log"; then
-      echo "***Failed $name" >>"$build/mutate-ctest.log"
+    : >"$build/mutate-one.log"
+    if ! ctest_one "$name" "$limit" "$build/mutate-one.log"; then
+      cat "$build/mutate-one.log" >>"$build/mutate-ctest.log"
+      # what failed: the cases that failed of a program run on some, or the test
+      cases=""
+      [ "$name" != "${name%%@*}" ] &&
+        cases=$(sed -n 's/^\[  FAILED  \] \([A-Za-z0-9_]*\.[A-Za-z0-9_]*\).*/\1/p' "$build/mutate-one.log" | sort -u | paste -sd: -)
+      echo "***Failed ${cases:+${name%%@*}@}${cases:-$name}" >>"$build/mutate-ctest.log"
       status=1
       end_servers
       [ "$2" = first ] && return 1
@@ -310,7 +317,10 @@ if [ "$generated" = 1 ]; then
       status=0
       for pid in "${pids[@]}"; do wait "$pid" || status=1; done
       [ "$status" = 0 ] || { echo "a worker failed: see $build-mutate/worker-*/log" >&2; exit 1; }
-      echo "${#slips[@]} slips in $(( ($(date +%s) - start) / 60 )) min"
+      took_all=$(( $(date +%s) - start ))
+      every=$("${mutants[@]}" list --reach "$reach" | wc -l)
+      echo "${#slips[@]} slips in $(( took_all / 60 )) min with $jobs workers; every slip ($every) at this pace:" \
+           "$(( took_all * every / ${#slips[@]} / 360 ))" | sed 's/\([0-9]\)$/.\1 hours/'
       "${mutants[@]}" report "$results"
       exit 0
     fi
@@ -345,7 +355,7 @@ if [ "$generated" = 1 ]; then
     elif [ "$tests" = - ]; then
       verdict=unreached
     else
-      run_named "$tests" first
+      run_named "$("${mutants[@]}" order "$id" "$tests" "$results")" first
       case $? in
         0) verdict=survived ;;
         2) verdict=not-compiled ;;
