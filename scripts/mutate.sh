@@ -12,13 +12,15 @@
 # The generated list: every slip scripts/mutants.py makes from the code as it stands.
 # First the reach map (the suite once, case by case, in build-win64-reach/, compiled
 # for coverage; kept while the code and tests stay as they are); then each slip runs
-# against the test cases that execute its line until one fails: the cases that caught
-# slips of its file before first (in RESULTS-FILE, which the workers share), then its
-# folder's and the quickest, each program stopping at its first failing case.  A slip that does not compile is skipped, one that compiles
-# to the same object code is counted apart (same-code), one on a line no test executes
-# is not run (unreached).  --jobs N (the cores, at most 4, by default) runs N workers,
-# each in a copy of the tree under build-win64-mutate/.  A report per folder ends the
-# run (scripts/mutants.py report RESULTS-FILE gives it again).
+# against the cases of its folder's tests that execute its line (of every test, where
+# none of its folder's does) until one fails: the cases that caught slips of its file
+# before first (in RESULTS-FILE, which the workers share), then the quickest, each
+# program stopping at its first failing case.  A slip that does not compile is
+# skipped, one that compiles to the same object code is counted apart (same-code), one
+# on a line no test executes is not run (unreached).  --jobs N (the cores plus one, at
+# most 4, by default) runs N workers, each in a copy of the tree under
+# build-win64-mutate/.  A report per folder ends the run (scripts/mutants.py report
+# RESULTS-FILE gives it again).
 #   scripts/mutate.sh --generated [--sample N] [--draw K] [--folder F] [--ids FILE] [--resume] [--jobs N] [RESULTS-FILE]
 # --draw K picks the sample's random draw (19 by default): the same K, the same slips.
 # --resume keeps RESULTS-FILE and runs only the slips it does not name yet; --ids runs
@@ -33,7 +35,7 @@ set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 list="$top/scripts/mutations.txt"
 generated=0; resume=0; sample=0; draw=19; folder=""; ids=""; slips_file=""
-jobs=$(nproc); [ "$jobs" -gt 4 ] && jobs=4
+jobs=$(( $(nproc) + 1 )); [ "$jobs" -gt 4 ] && jobs=4
 while [ "${1:-}" != "${1#--}" ]; do
   case $1 in
     --generated) generated=1 ;;
@@ -176,16 +178,36 @@ ctest_one() {
   (cd "$build" && GTEST_FILTER=${filter:-*} GTEST_FAIL_FAST=1 timeout -k 5 "$2" ctest -R "^$name\$" --output-on-failure >>"$3" 2>&1)
 }
 
+# reach_seconds NAME[@CASE:CASE...] -> the seconds its cases took in the reach map (the
+# coverage build, slower than this one), or fails when the map has not timed them all.
+reach_seconds() {
+  local program=${1%%@*} total=0 f first
+  local -a files=()
+  [ -n "${ZENVRIX_MUTATE_REACH:-}" ] || return 1
+  if [ "$program" != "$1" ]; then
+    IFS=: read -ra files <<<"${1#*@}"
+    files=("${files[@]/#/$ZENVRIX_MUTATE_REACH/$program@}")
+  elif [ -f "$ZENVRIX_MUTATE_REACH/$program" ]; then files=("$ZENVRIX_MUTATE_REACH/$program")
+  else files=("$ZENVRIX_MUTATE_REACH/$program@"*)
+  fi
+  for f in "${files[@]}"; do
+    [ -f "$f" ] || return 1
+    read -r first <"$f"; total=$(( total + ${first%.*} ))
+  done
+  echo "$total"
+}
+
 # run_named NAME,NAME,... first|all -> 0 when every test passed, 1 when one failed
 # (first: stops there), 2 when a test program does not build.  Each test runs alone
 # under `timeout` (the tests' own TIMEOUT property would outlast any --timeout): a test
 # that hangs has failed, and what it left running under Wine is ended with the servers.
 # A test whose unmutated time the baseline took gets four times that (at least 30 s)
-# before it counts as hung.  The first test's program is built alone, and the others
+# before it counts as hung, cases the baseline did not time as such four times their
+# time in the reach map (at least 15 s).  The first test's program is built alone, and the others
 # only once it has passed: a slip caught at once does not wait for every link.
 declare -A took
 run_named() {
-  local names name status=0 limit t0 built=0 targets
+  local names name status=0 limit t0 built=0 targets mapped
   names=$(tr ',' '\n' <<<"$1")
   : >"$build/mutate-ctest.log"
   for name in $names; do
@@ -196,7 +218,8 @@ run_named() {
       [ -z "$targets" ] || cmake --build "$build" -j2 --target $targets >"$build/mutate-build.log" 2>&1 || return 2
     fi
     limit=$per_test
-    [ -n "${took[$name]:-}" ] && limit=$(( took[$name] * 4 > 30 ? took[$name] * 4 : 30 ))
+    if [ -n "${took[$name]:-}" ]; then limit=$(( took[$name] * 4 > 30 ? took[$name] * 4 : 30 ))
+    elif mapped=$(reach_seconds "$name"); then limit=$(( mapped * 4 > 15 ? mapped * 4 : 15 )); fi
     t0=$(date +%s)
     : >"$build/mutate-one.log"
     if ! ctest_one "$name" "$limit" "$build/mutate-one.log"; then
@@ -253,6 +276,10 @@ reach_map() {
       cases=$(cd "$cov" && "$WINE" "./$name.exe" --gtest_list_tests 2>/dev/null | tr -d '\r' |
               awk '/^[^ ]/ { suite = $1 } /^  [^ ]/ { print suite $1 }')
     fi
+    # A test in a Wine prefix of its own makes the prefix on its first run, which takes
+    # far longer than the test: that run is not timed, nor mapped.
+    [ -f "$cov/$(prefix_of "$name")/system.reg" ] ||
+      build=$cov ctest_one "$name" 900 "$cov/reach-ctest.log" || true
     for entry in ${cases:-""}; do
       if ! map_one "$name${entry:+@$entry}"; then
         [ -n "$entry" ] || return 1
@@ -298,6 +325,7 @@ if [ "$generated" = 1 ]; then
     mapfile -t slips <"$slips_file"
   else
     reach=$(reach_map) || exit 1
+    export ZENVRIX_MUTATE_REACH=$reach
     mapfile -t slips < <("${mutants[@]}" list --reach "$reach" ${folder:+--folder "$folder"} \
                          ${sample:+--sample "$sample"} --draw "$draw" ${ids:+--ids "$ids"} |
                          awk -F'\t' 'FILENAME == ARGV[1] { done[$3] = 1; next } !($1 in done)' "$results" -)
@@ -317,11 +345,8 @@ if [ "$generated" = 1 ]; then
       status=0
       for pid in "${pids[@]}"; do wait "$pid" || status=1; done
       [ "$status" = 0 ] || { echo "a worker failed: see $build-mutate/worker-*/log" >&2; exit 1; }
-      took_all=$(( $(date +%s) - start ))
-      every=$("${mutants[@]}" list --reach "$reach" | wc -l)
-      echo "${#slips[@]} slips in $(( took_all / 60 )) min with $jobs workers; every slip ($every) at this pace:" \
-           "$(( took_all * every / ${#slips[@]} / 360 ))" | sed 's/\([0-9]\)$/.\1 hours/'
-      "${mutants[@]}" report "$results"
+      echo "${#slips[@]} slips in $(( ($(date +%s) - start) / 60 )) min with $jobs workers (their builds and baselines included)"
+      "${mutants[@]}" report --workers "$jobs" "$results"
       exit 0
     fi
   fi
