@@ -424,14 +424,16 @@ def main():
     parser.add_argument("--workers", type=int, default=1, help="report: the workers the run had")
     parser.add_argument("--sample", type=int, default=0)
     parser.add_argument("--draw", type=int, default=19)
-    parser.add_argument("--ids", help="a file naming the slips to list, one a line (first field)")
+    parser.add_argument("--ids", help="a file naming the slips to list, one a line (a results file will do)")
     args = parser.parse_intermixed_args()
     if args.command == "list":
         slips = list(every_slip(args.folder))
         if args.sample:
             slips = sample(slips, args.sample, args.draw)
         if args.ids:
-            wanted = {line.split("\t")[0].strip() for line in open(args.ids, encoding="latin-1")}
+            # the first field that names a slip: a list of names or a results file
+            wanted = {next((f for f in line.rstrip("\n").split("\t") if re.match(r"\S+:\d+:\d+:\w+$", f)), "")
+                      for line in open(args.ids, encoding="latin-1")}
             slips = [slip for slip in slips if slip[0] in wanted]
         known = reach_map(args.reach)
         for slip in slips:

@@ -28,7 +28,7 @@ TEST_F(Printing, PagesCopiesCollationAndRangesArriveInOrder)
     printing = 0;
     Refresh();
     ASSERT_TRUE(pages >= 3 && pages == (200 + perPage - 1) / perPage);
-    const struct { int copies; bool collate; int from, to; } cases[] = {{1, true, 0, 0}, {2, true, 2, 3}, {2, false, 2, 3}};
+    const struct { int copies; bool collate; int from, to; } cases[] = {{1, true, 0, 0}, {2, true, 2, 3}, {2, false, 2, 3}, {1, false, 1, 2}};
     for (const auto &c : cases) {
         DialogStep dialog = Check(Edit(Dialog("Print"), PRINT_COPIES, std::to_string(c.copies)), PRINT_COLLATE, c.collate);
         if (c.from != 0)
@@ -47,17 +47,25 @@ TEST_F(Printing, PagesCopiesCollationAndRangesArriveInOrder)
             firstLabels.push_back(cell < printed.text.find('\f', at) ? printed.text.substr(cell, 8) : "-");
         }
         EXPECT_EQ(expected, firstLabels) << c.copies << c.collate << c.from;
+        EXPECT_EQ(std::make_pair((int)expected.size(), (int)expected.size()), progressAtEnd); /* a step a sheet */
         EXPECT_EQ(c.from == 0, printed.text.find("Cell0199") != std::string::npos);
         ScriptBegin();
     }
     EXPECT_EQ(0, shell.topRow);
+    /* the default settings start afresh, whatever the last dialog took */
+    ScriptExpect(Inspect(Dialog("Print", IDCANCEL), [](HWND d) {
+        EXPECT_EQ((std::vector<UINT>{BST_CHECKED, BST_UNCHECKED}), (std::vector<UINT>{IsDlgButtonChecked(d, PRINT_ALL), IsDlgButtonChecked(d, PRINT_PAGES)}));
+    }));
+    SendCommand(CMD_PRINT_DEFAULT);
 }
 
 TEST_F(Printing, EscapeAfterAPageAbortsTheWholeJob)
 {
     ShowCells(100);
     std::thread release;
+    HDC job = NULL;
     onSheet = [&] {
+        job = printerSetup.printDlg.hDC;
         if (!release.joinable())
             EscapeKey(true), release = std::thread([] { Sleep(300), EscapeKey(false); });
     };
@@ -67,25 +75,38 @@ TEST_F(Printing, EscapeAfterAPageAbortsTheWholeJob)
     ASSERT_TRUE(release.joinable());
     release.join();
     EXPECT_EQ(0, printed.pages);
+    EXPECT_EQ(0u, GetObjectType(job)) << "the job's context is left";
 }
 
-TEST_F(Printing, AKnownPrinterIsNotAskedAgainAndTheMarginsDialogShowsAndTakesEachMargin)
+TEST_F(Printing, AKnownPrinterIsNotAskedAgainAndTheMarginsDialogTakesFourUnsignedNumbersOrKeepsEveryMargin)
 {
     printerSetup.pageWidth = 1234;
     EXPECT_EQ(1, QueryDefaultPrinter());
     EXPECT_EQ(1234, printerSetup.pageWidth);
     printerSetup.pageWidth = 2479;
+    settings.marginTop = 1.5f, settings.marginRight = 4294967296.0f; /* shown as unsigned numbers */
     const int fields[] = {IDC_MARGIN_LEFT, IDC_MARGIN_RIGHT, IDC_MARGIN_TOP, IDC_MARGIN_BOTTOM};
+    auto fill = [&](HWND dialog, std::vector<std::string> texts) {
+        for (int i = 0; i < 4; i++)
+            SetDlgItemTextA(dialog, fields[i], texts[i].c_str());
+    };
     ScriptExpect(Inspect(Dialog("Margins", 0), [&](HWND dialog) {
         for (int i = 0; i < 4; i++)
-            EXPECT_EQ((std::vector<std::string>{"4", "4", "2", "10"})[i], ControlText(dialog, fields[i]));
-        for (int i = 0; i < 4; i++)
-            SetDlgItemInt(dialog, fields[i], 11 * (i + 1), FALSE);
+            EXPECT_EQ((std::vector<std::string>{"4", "4294967295", "1", "10"})[i], ControlText(dialog, fields[i]));
+        /* one field not an unsigned number of at most 30 characters: no margin changes */
+        for (std::string bad : std::vector<std::string>{"-5", "12abc", "1 2", " ", std::string(40, '0') + "7"}) {
+            fill(dialog, {"11", "22", bad, "44"});
+            SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+            EXPECT_EQ(4.0f, settings.marginLeft) << bad;
+        }
+        fill(dialog, {" 9 ", "10", "33", std::string(30, '0')});
         PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     }));
     SendCommand(CMD_MARGINS);
-    EXPECT_EQ((std::vector<float>{11, 22, 33, 44}),
+    EXPECT_EQ((std::vector<float>{9, 10, 33, 0}),
               (std::vector<float>{settings.marginLeft, settings.marginRight, settings.marginTop, settings.marginBottom}));
+    ScriptExpect(Edit(Dialog("Margins", IDCANCEL), IDC_MARGIN_LEFT, "1")), SendCommand(CMD_MARGINS);
+    EXPECT_EQ(9.0f, settings.marginLeft);
 }
 
 typedef Program WithoutPrinter;
