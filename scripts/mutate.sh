@@ -24,7 +24,7 @@
 #   scripts/mutate.sh --generated [--sample N] [--draw K] [--folder F] [--ids FILE] [--resume] [--jobs N] [RESULTS-FILE]
 # --draw K picks the sample's random draw (19 by default): the same K, the same slips.
 # --resume keeps RESULTS-FILE and runs only the slips it does not name yet; --ids runs
-# only the slips a file names (one a line, first field: a results file will do).
+# only the slips a file names (one a line; a results file will do).
 #
 # Environment: ZENVRIX_MUTATE_ARCH (win64|win32), ZENVRIX_MUTATE_TIMEOUT (seconds per
 # test program, default 300, 120 for the generated list; a test the baseline timed gets
