@@ -27,8 +27,8 @@ or resumed as long as the file has not changed meanwhile.
 The tests a slip runs against are its folder's tests that execute its line (the reach
 map of one run of the suite, case by case, in a build with coverage, DIR), or where
 none of them does every test that does, the quickest first, and only the cases of a
-test program that execute the line; a slip on a line that carries code and that no test executes is left unrun
-("unreached").  A line that carries no code of its own (a declaration, an initialiser,
+test program that execute the line; a slip on a line that carries code and that no
+test executes is left unrun ("unreached").  A line that carries no code of its own (a declaration, an initialiser,
 a continued expression) runs against the tests of the lines with code on either side
 of it in its file, and a file without code (a header) against every test of its
 folder.

@@ -203,8 +203,8 @@ reach_seconds() {
 # that hangs has failed, and what it left running under Wine is ended with the servers.
 # A test whose unmutated time the baseline took gets four times that (at least 30 s)
 # before it counts as hung, cases the baseline did not time as such four times their
-# time in the reach map (at least 15 s).  The first test's program is built alone, and the others
-# only once it has passed: a slip caught at once does not wait for every link.
+# time in the reach map (at least 15 s).  The first test's program is built alone, and
+# the others only once it has passed: a slip caught at once does not wait for every link.
 declare -A took
 run_named() {
   local names name status=0 limit t0 built=0 targets mapped
