@@ -121,6 +121,27 @@ end_servers() {
   return 0
 }
 
+# What a slipped program leaves in the test prefixes' folders (a font copied under a
+# wrong name, a user's Fonts folder it failed to take back, a temporary file) would
+# change how the next slips' tests run: those folders are saved once the unmutated
+# suite has run, and put back after each slip.  The registry stays: the tests take
+# back their fonts' values themselves, and the kept servers hold it.
+#   prefix_folders save|put
+prefix_folders() {
+  local prefix part saved
+  for prefix in "$build"/wineprefix*; do
+    for part in users windows/Fonts windows/temp; do
+      saved="$build/mutate-prefixes/${prefix##*/}/$part"
+      [ -d "$prefix/drive_c/$part" ] || continue
+      if [ "$1" = save ]; then
+        rm -rf "$saved"; mkdir -p "$(dirname "$saved")"; cp -a "$prefix/drive_c/$part" "$saved"
+      elif [ -d "$saved" ]; then
+        rm -rf "$prefix/drive_c/$part"; cp -a "$saved" "$prefix/drive_c/$part"
+      fi
+    done
+  done
+}
+
 cleanup() {
   [ -n "$mutated" ] && echo "restored $mutated"
   restore
@@ -364,6 +385,7 @@ if [ "$generated" = 1 ]; then
   # The objects of the unmutated code: to tell a slip that changes no instruction, and
   # put back after each slip, so that the unmutated file is not compiled again.
   rm -rf "$build/mutate-objects"; cp -rp "$objects" "$build/mutate-objects"
+  prefix_folders save
   start=$(date +%s); done_now=0
   for slip in "${slips[@]}"; do
     IFS=$'\t' read -r id where tests before after <<<"$slip"
@@ -388,6 +410,7 @@ if [ "$generated" = 1 ]; then
       esac
     fi
     restore
+    case $verdict in caught|survived) prefix_folders put ;; esac
     printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$verdict" "$where" "$id" "$before" "$after" "$(( $(date +%s) - t0 ))" "$by" | tee -a "$results"
     done_now=$((done_now + 1))
   done
@@ -412,6 +435,7 @@ fi
 
 : > "$results"
 caught=0; total=0; bad=0; start=$(date +%s)
+prefix_folders save
 for i in $(seq "$first" "$last"); do
   IFS=$'\t' read -r file old new regex <<<"${slips[$((i - 1))]}"
   path="$top/$file"
@@ -444,6 +468,7 @@ PY
     verdict="$verdict ($(( $(date +%s) - t0 ))s)"
   fi
   cat "$backup" > "$path"; touch "$path"; rm -f "$backup"; mutated=""
+  prefix_folders put
   line=$(printf '%2d %-9s %s: %s -> %s [%s]' "$i" "${verdict%% *}" "$file" "$old" "$new" "$regex")
   echo "$line   ${verdict#* }"
   echo "$line   ${verdict#* }" >> "$results"
