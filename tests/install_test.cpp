@@ -69,8 +69,9 @@ TEST_F(Install, MachineWideOrWhereThatIsRefusedForTheUserCopiedOrInPlaceTheFontI
     const struct { int mode, refusal; std::string machineValue, userValue; } cases[] = {{copy, 0, "ZvInstSans.ttf", ""},
         {inPlace, 0, source, ""}, {copy, 1, "", user}, {copy, 2, "", user}, {inPlace, 2, "", source}, {inPlace, 3, "", source}};
     for (const auto &c : cases) {
-        installMode = c.mode, Refuse(c.refusal);
+        installMode = c.mode, Refuse(c.refusal), WriteFile(scratchFotPath, "x");
         EXPECT_EQ(1, InstallFont(Record("ZvInst Sans"))) << installMessage;
+        EXPECT_EQ(c.mode == copy ? "" : "x", ReadFile(scratchFotPath) + (shell.ownFontChange ? ", own font change" : "")); /* a copy takes the scratch file */
         ClearFaults(), Immutable("-i");
         EXPECT_EQ(c.machineValue + "||" + c.userValue, Value(fontKeyNt, "ZvInst Sans (TrueType)") + "|" + Value(fontKey, "ZvInst Sans (TrueType)") +
                                                            "|" + Value(fontKeyNt, "ZvInst Sans (TrueType)", HKEY_CURRENT_USER));
@@ -112,25 +113,34 @@ TEST_F(Install, EveryInjectedFailureOrAFileInTheWayLeavesNothingBehind)
     }
 }
 
-TEST_F(Install, TheDialogInstallsAllStylesAndCancelInAFailureBoxStops)
+TEST_F(Install, TheDialogInstallsTheFontItsStylesOrTheFolderShowsTheFontInfoAndCancelInAFailureBoxStops)
 {
-    installMode = IDC_INSTALL_COPY, Refresh();
+    installMode = IDC_INSTALL_NOCOPY, Refresh();
     LPARAM firstCell = MAKELPARAM(pageLayout.originX + 20, pageLayout.cellTopOffset + 10);
-    ScriptExpect(Inspect(Check(Check(Dialog("Install Font"), IDC_SCOPE_SELECTED, false), IDC_SCOPE_STYLES, true), [](HWND dialog) {
+    DialogStep choice = Check(Check(Check(Check(Dialog("Install Font"), IDC_INSTALL_NOCOPY, false), IDC_INSTALL_COPY, true), IDC_SCOPE_SELECTED, false), IDC_SCOPE_DIRECTORY, true);
+    ScriptExpect(Inspect(choice, [](HWND dialog) {
         for (int id : {IDC_INSTALL_COPY, IDC_INSTALL_NOCOPY, IDC_SCOPE_SELECTED, IDC_SCOPE_STYLES, IDC_SCOPE_DIRECTORY})
-            EXPECT_EQ(id == IDC_INSTALL_COPY || id == IDC_SCOPE_SELECTED, IsDlgButtonChecked(dialog, id) == BST_CHECKED) << id;
+            EXPECT_EQ(id == IDC_INSTALL_NOCOPY || id == IDC_SCOPE_SELECTED, IsDlgButtonChecked(dialog, id) == BST_CHECKED) << id;
     })); /* the options as they stand */
-    ScriptExpect(Dialog("Error", IDCANCEL)); /* the first failure; no second box */
+    ScriptExpect(Box(std::string(textNotInstalled) + "\nFont ZvInst Sans Bold will be not installed", "Error", IDCANCEL)); /* the folder's first; no second box */
     SetFault(FAULT_ADD_FONT_RESOURCE, 0, -1);
     SendMessageA(clientWindow, WM_LBUTTONDBLCLK, 0, firstCell);
     ClearFaults();
     EXPECT_EQ("", ScriptEnd());
     EXPECT_EQ(before, SystemState());
-    ScriptBegin(), ScriptExpect(Inspect(Dialog("Install Font"), [](HWND dialog) { /* the options chosen stay */
-        EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(dialog, IDC_INSTALL_COPY) & IsDlgButtonChecked(dialog, IDC_SCOPE_STYLES));
+    ScriptBegin(), ScriptExpect(Inspect(Check(Check(Dialog("Install Font"), IDC_SCOPE_DIRECTORY, false), IDC_SCOPE_SELECTED, true), [](HWND dialog) {
+        EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(dialog, IDC_INSTALL_COPY) & IsDlgButtonChecked(dialog, IDC_SCOPE_DIRECTORY)); /* the options chosen stay */
+        SendMessageA(dialog, WM_COMMAND, IDC_FONT_INFO, 0);
+        EXPECT_TRUE(IsWindow(dialog)); /* the box over it ends alone */
     }));
-    SendMessageA(clientWindow, WM_LBUTTONDBLCLK, 0, firstCell);
-    EXPECT_EQ("ZvInstSans.ttf|ZvInstSans-Bold.ttf", Value(fontKeyNt, "ZvInst Sans (TrueType)") + "|" +
-                                                         Value(fontKeyNt, "ZvInst Sans Bold (TrueType)"));
+    ScriptExpect(Inspect(Dialog("Font information"), [](HWND box) {
+        EXPECT_EQ("Font Family: ZvInst Sans\r\nFont Subfamily: Bold\r\nFull font name: ZvInst Sans Bold\r\nVersion: Version 2.37\r\nFont Identifier: ZvInst Sans Bold\r\nCopyright: "
+                  "Copyright (c) 2003 by Bitstream, Inc. All Rights Reserved.\nCopyright (c) 2006 by Tavmjong Bah. All R\r\nTrademark: \r\n", ControlText(box, IDC_FONTINFO_TEXT));
+    }));
+    ScriptExpect(Check(Check(Dialog("Install Font"), IDC_SCOPE_SELECTED, false), IDC_SCOPE_STYLES, true)); /* then the family: the first is in */
+    ScriptExpect(Box(std::string("Font 'ZvInst Sans Bold' ") + textAlreadyInstalled + "!\nFont ZvInst Sans Bold will be not installed"));
+    SendMessageA(clientWindow, WM_LBUTTONDBLCLK, 0, firstCell), SendMessageA(clientWindow, WM_LBUTTONDBLCLK, 0, firstCell);
+    EXPECT_EQ("", ScriptEnd());
+    EXPECT_EQ("ZvInstSans.ttf|ZvInstSans-Bold.ttf|ZvInstSans-Oblique.ttf", Value(fontKeyNt, "ZvInst Sans (TrueType)") + "|" +
+        Value(fontKeyNt, "ZvInst Sans Bold (TrueType)") + "|" + Value(fontKeyNt, "ZvInst Sans Oblique (TrueType)"));
 }
-
