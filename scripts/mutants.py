@@ -20,7 +20,10 @@ or resumed as long as the file has not changed meanwhile.
                                     after TEST ran in the coverage build BUILD: the
                                     program lines it executed, into DIR/TEST
   mutants.py report [--workers J] RESULTS
-                                    per folder, against the code
+                                    per folder, against the code; the survivors
+                                    shown equivalent ('= ' lines of
+                                    scripts/mutation-scores.txt) counted apart, those
+                                    left with why ('~ ' lines) within survived
   mutants.py order ID TESTS RESULTS the tests of a slip (as list gives them), those
                                     that caught slips of its file before first
 
@@ -281,14 +284,15 @@ def sample(slips, count, draw):
     return picked
 
 
-def equivalents():
+def equivalents(mark="= "):
     """(slip, line as it stands, line as slipped) of every survivor shown equivalent:
-    the lines '= slip<TAB>before<TAB>after<TAB>why' of scripts/mutation-scores.txt.  Once
-    the code around a slip moves, its entry no longer matches and the slip counts as a
+    the lines '= slip<TAB>before<TAB>after<TAB>why' of scripts/mutation-scores.txt (with
+    mark "~ ", the survivors left, each with why no test here catches it).  Once the
+    code around a slip moves, its entry no longer matches and the slip counts as a
     survivor again, to be looked at anew."""
     found = set()
     for line in open(os.path.join(TOP, "scripts", "mutation-scores.txt"), encoding="utf-8"):
-        if line.startswith("= "):
+        if line.startswith(mark):
             parts = line[2:].rstrip("\n").split("\t")
             if len(parts) >= 3:
                 found.add((parts[0], parts[1].strip(), parts[2].strip()))
@@ -454,11 +458,12 @@ def main():
                 return 0
         sys.exit("no slip %s in the code as it stands" % wanted)
     else:
-        columns = ("generated", "caught", "survived", "unreached", "equivalent", "same-code", "not-compiled")
+        columns = ("generated", "caught", "survived", "unreached", "left", "equivalent", "same-code",
+                   "not-compiled")
         counts = {folder: [0] * len(columns) for folder in FOLDERS}
         for slip in every_slip():
             counts[slip[0].split("/")[0]][0] += 1
-        same = equivalents()
+        same, left = equivalents(), equivalents("~ ")
         spent = {}
         for line in open(args.arg[0], encoding="latin-1"):
             parts = line.rstrip("\n").split("\t")
@@ -467,16 +472,20 @@ def main():
             verdict = parts[0]
             spent.setdefault(verdict, []).append(int(parts[5]))
             row = counts[parts[1]]
-            if verdict in ("survived", "unreached") and (parts[2], parts[3].strip(), parts[4].strip()) in same:
-                row[4] += 1
-            elif verdict == "unreached":
+            key = (parts[2], parts[3].strip(), parts[4].strip())
+            if verdict in ("survived", "unreached") and key in same:
+                row[5] += 1
+                continue
+            if verdict in ("survived", "unreached"):
                 row[2] += 1
-                row[3] += 1
+                row[3] += verdict == "unreached"
+                row[4] += key in left
             elif verdict in columns[1:]:
                 row[columns.index(verdict)] += 1
             else:
-                row[6] += 1
-        # unreached: survivors no test executes the line of (within survived)
+                row[7] += 1
+        # unreached: survivors no test executes the line of; left: survivors listed with
+        # why no test here catches them (both within survived)
         print("%-10s" % "folder" + "".join(" %*s" % (len(c), c) for c in columns))
         for folder, row in list(counts.items()) + [("all", [sum(r[i] for r in counts.values()) for i in range(len(columns))])]:
             print("%-10s" % folder + "".join(" %*d" % (len(c), n) for c, n in zip(columns, row)))
