@@ -55,10 +55,10 @@ TEST(Layout, ScreenDefaultsPrintedSheetAndPreview)
             FIELD(sampleFontHeight, -125), FIELD(labelFontHeight, -58), FIELD(cellHeight, 283.33334f),
             FIELD(charsPerLine, 16), FIELD(rowsPerPage, 22), FIELD(areaWidth, 4960), FIELD(areaHeight, 7016),
             FIELD(scaledDpiY, 600), FIELD(sheetRowsPerPage, 22), FIELD(pageCount, 2), FIELD(lastPageFill, 54),
-            FIELD(viewHeight, 484)}},
+            FIELD(viewHeight, 484), FIELD(sheetCellTopOffset, 44)}},
         {"preview", Inputs(2, 100), {FIELD(valid, 1), FIELD(scaleX, 0.16129032f), FIELD(scaleY, 0.16129032f),
             FIELD(originX, 38), FIELD(gridWidth, 722), FIELD(sampleFontHeight, -20), FIELD(cellHeight, 45.698925f),
-            FIELD(visibleRows, 12), FIELD(sheetRowsPerPage, 22), FIELD(pageCount, 2), FIELD(lastPageFill, 54)}},
+            FIELD(visibleRows, 12), FIELD(sheetRowsPerPage, 22), FIELD(pageCount, 2), FIELD(lastPageFill, 54), FIELD(originY, 0)}},
         {"unequal resolutions", unequal, {FIELD(scaleX, (float)(800.0 / 2480)), FIELD(scaleY, (float)(800.0 / 2480 / 2)),
             FIELD(sampleFontHeight, -20)}}};
     for (const auto &c : cases)
@@ -70,7 +70,7 @@ TEST(Layout, PagesCountRowsAndTheLastSheetsFill)
     /* 0.3999... x 100 truncates to 39; margins larger than the sheet leave a row */
     const struct { int fonts; float margins; int perSheet, rows, pages, fill; } cases[] = {
         {100, 0, 10, 34, 4, 39}, {30, 0, 10, 10, 1, 100}, {31, 0, 10, 11, 2, 10},
-        {0, 0, 10, 0, 0, 100},   {100, 400, 1, 34, 34, 100}};
+        {0, 0, 10, 0, 0, 100},   {100, 400, 1, 34, 34, 100}, {100, 25, 2, 34, 17, 100}};
     for (auto c : cases) {
         LayoutInputs in = Inputs(0, c.fonts);
         in.marginTop = c.margins > 0 ? in.marginBottom = c.margins : in.marginTop;
@@ -85,7 +85,7 @@ TEST(Layout, TextLinesFollowLineFeedsOrTheCharactersPerLine)
     const struct { std::string text; int width, chars, multi, lines; } cases[] = {
         {"ab\r\ncd", 40, 1, 1, 3},      {"ab\r\ncd", 3000, 69, 1, 3},  {"a\n\nb\n", 800, 18, 1, 5},
         {"ab\rcd\tef", 800, 18, 0, 2},  {"", 800, 18, 0, 2},            {std::string(18, 'x'), 800, 18, 0, 2},
-        {std::string(19, 'x'), 800, 18, 0, 3}, {std::string(37, 'x'), 800, 18, 0, 4}, {"", 30, 1, 0, 1}};
+        {std::string(19, 'x'), 800, 18, 0, 3}, {std::string(37, 'x'), 800, 18, 0, 4}, {"", 30, 1, 0, 1}, {"\nab", 800, 18, 1, 3}};
     for (const auto &c : cases) {
         LayoutInputs in = Inputs(0, 0, c.text.c_str());
         in.clientWidth = c.width, in.columns = c.width == 30 ? 15 : 3;
@@ -109,7 +109,7 @@ TEST(Layout, PointSizeAndLabelScaleSetFontsWrappingAndLabelPlace)
             ExpectLayout(in, {FIELD(labelOffset, c.labelAt), FIELD(cellTopOffset, c.top)}, std::to_string(c.points));
     }
     LayoutInputs in = Inputs(); /* label points 5 ... 11 */
-    for (auto h : {std::make_pair(5, -6), {7, -8}, {8, -8}, {9, -9}, {15, -9}, {16, -10}, {22, -10}, {23, -12}, {31, -14}})
+    for (auto h : {std::make_pair(5, -6), {7, -8}, {8, -8}, {9, -9}, {15, -9}, {16, -10}, {22, -10}, {23, -12}, {30, -12}, {31, -14}})
         EXPECT_EQ(h.second, (in.pointSize = h.first, Compute(in).labelFontHeight)) << h.first;
 }
 
