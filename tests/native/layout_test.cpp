@@ -70,7 +70,7 @@ TEST(Layout, PagesCountRowsAndTheLastSheetsFill)
     /* 0.3999... x 100 truncates to 39; margins larger than the sheet leave a row */
     const struct { int fonts; float margins; int perSheet, rows, pages, fill; } cases[] = {
         {100, 0, 10, 34, 4, 39}, {30, 0, 10, 10, 1, 100}, {31, 0, 10, 11, 2, 10},
-        {0, 0, 10, 0, 0, 100},   {100, 400, 1, 34, 34, 100}, {100, 25, 2, 34, 17, 100}};
+        {0, 0, 10, 0, 0, 100},   {100, 400, 1, 34, 34, 100}, {100, 25, 2, 34, 17, 100}, {1, 0, 10, 1, 1, 9}};
     for (auto c : cases) {
         LayoutInputs in = Inputs(0, c.fonts);
         in.marginTop = c.margins > 0 ? in.marginBottom = c.margins : in.marginTop;
@@ -85,7 +85,7 @@ TEST(Layout, TextLinesFollowLineFeedsOrTheCharactersPerLine)
     const struct { std::string text; int width, chars, multi, lines; } cases[] = {
         {"ab\r\ncd", 40, 1, 1, 3},      {"ab\r\ncd", 3000, 69, 1, 3},  {"a\n\nb\n", 800, 18, 1, 5},
         {"ab\rcd\tef", 800, 18, 0, 2},  {"", 800, 18, 0, 2},            {std::string(18, 'x'), 800, 18, 0, 2},
-        {std::string(19, 'x'), 800, 18, 0, 3}, {std::string(37, 'x'), 800, 18, 0, 4}, {"", 30, 1, 0, 1}, {"\nab", 800, 18, 1, 3}};
+        {std::string(19, 'x'), 800, 18, 0, 3}, {std::string(37, 'x'), 800, 18, 0, 4}, {"", 30, 1, 0, 1}, {"\nab", 800, 18, 1, 3}, {"abc", 90, 2, 0, 3}};
     for (const auto &c : cases) {
         LayoutInputs in = Inputs(0, 0, c.text.c_str());
         in.clientWidth = c.width, in.columns = c.width == 30 ? 15 : 3;
