@@ -297,7 +297,9 @@ bool FamilyListed(const std::string &family)
 int RunLinux(const std::string &command, std::string *output)
 {
     static int serial;
-    std::string stem = "/tmp/zenvrix-run" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
+    /* In the prefix: Wine numbers processes alike in every prefix, and tests of other builds run meanwhile. */
+    std::string stem = std::string(getenv("WINEPREFIX") ? getenv("WINEPREFIX") : "/tmp") + "/zenvrix-run" +
+                       std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
     std::string code = WindowsPath(stem + ".code"), line = "Z:\\bin\\sh " + stem + ".sh";
     WriteFile(WindowsPath(stem + ".sh"), "export PATH=/usr/bin:/bin\n( " + command + " ) > " + stem +
                                              ".out 2>&1\necho $? > " + stem + ".part; mv " + stem + ".part " + stem + ".code\n");

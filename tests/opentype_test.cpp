@@ -90,9 +90,9 @@ TEST_F(OpenType, EveryFaceOfEveryKindIsScannedDrawnPrintedAndInstalledAsItsOwn)
     EXPECT_EQ(L.pageCount, printed.pages);
     for (const char *name : {"ZvOtypSansMono ", "ZvOtypSerif ", "ZvOtypSans-Bold ", "ZvOtypSansCondensed "})
         EXPECT_NE(std::string::npos, printed.fonts.find(name)) << name << " is not in\n" << printed.fonts;
-    std::string pgm; /* the sheet at the printer's 300 dpi, 8-bit grey */
-    RunLinux("pdftoppm -r 300 -gray -singlefile \"$(dirname \"$CUPS_SERVER\")\"/pdf/*.pdf /tmp/zvotyp");
-    int width = 0, height = 0, start = ((pgm = ReadFile("Z:\\tmp\\zvotyp.pgm")), 0);
+    std::string pgm; /* the sheet at the printer's 300 dpi, 8-bit grey, in the test's own prefix */
+    RunLinux("pdftoppm -r 300 -gray -singlefile \"$(dirname \"$CUPS_SERVER\")\"/pdf/*.pdf \"$WINEPREFIX/zvotyp\"");
+    int width = 0, height = 0, start = ((pgm = ReadFile("Z:" + std::string(getenv("WINEPREFIX")) + "/zvotyp.pgm")), 0);
     ASSERT_EQ(2, sscanf(pgm.c_str(), "P5 %d %d 255%n", &width, &height, &start)) << pgm.substr(0, 20);
     for (int i = 0, at = 0; i < displayList.count; i++) { /* labels in order; a PostScript face's ink */
         const FontRecord *r = displayList.records[i];
