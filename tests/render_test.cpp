@@ -49,6 +49,8 @@ TEST_F(Grid, FolderFontsAreDrawnInTheirRecordsWeightAndRegisteredOnlyWhileDrawn)
     displayList.records[0]->logFont.lfWeight = FW_BOLD; /* the Book file, drawn bold */
     Refresh();
     EXPECT_GT(Differences(book, CaptureWindow(clientWindow)), 100);
+    strcpy(displayList.records[0]->logFont.lfFaceName, "ZvRend Nothing"), displayList.records[0]->logFont.lfWeight = FW_NORMAL;
+    EXPECT_GT(Differences(book, (Refresh(), CaptureWindow(clientWindow))), 100); /* in its own face, not a stand-in */
     EXPECT_FALSE(FamilyListed("ZvRend Sans"));
 }
 
