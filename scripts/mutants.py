@@ -26,6 +26,9 @@ or resumed as long as the file has not changed meanwhile.
                                     left with why ('~ ' lines) within survived
   mutants.py order ID TESTS RESULTS the tests of a slip (as list gives them), those
                                     that caught slips of its file before first
+  mutants.py explain [--folder F] RESULTS NOTES
+                                    the scores file's '= ' and '~ ' lines for the
+                                    survivors NOTES explains ('slip<TAB>=|~<TAB>why')
 
 The tests a slip runs against are its folder's tests that execute its line (the reach
 map of one run of the suite, case by case, in a build with coverage, DIR), or where
@@ -299,6 +302,29 @@ def equivalents(mark="= "):
     return found
 
 
+def explain(results, notes, folder=None):
+    """The lines of the scores file for the survivors of RESULTS that NOTES explains, one
+    'slip<TAB>=|~<TAB>why' a line ('=': equivalent, '~': left): each with the line as it
+    stands and as slipped, the equivalents first.  NOTES naming a slip that is no survivor
+    is told on stderr, as is each survivor NOTES leaves unexplained."""
+    found = {}
+    for line in open(results, encoding="latin-1"):
+        parts = line.rstrip("\n").split("\t")
+        if len(parts) >= 5 and parts[0] in ("survived", "unreached") and folder in (None, parts[1]):
+            found[parts[2]] = parts
+    told = {}
+    for line in open(notes, encoding="utf-8"):
+        parts = line.rstrip("\n").split("\t")
+        if len(parts) == 3 and parts[1] in "=~":
+            told[parts[0]] = parts[1:]
+    for mark in "=~":
+        for slip, (kind, why) in told.items():
+            if kind == mark and slip in found:
+                print("%s %s\t%s\t%s\t%s" % (mark, slip, found[slip][3].strip(), found[slip][4].strip(), why))
+    for slip in sorted(set(found) - set(told)):
+        print("unexplained: " + slip, file=sys.stderr)
+
+
 def reach(build, folder, test, seconds):
     """Writes folder/test: its seconds, then 'file<TAB>line<TAB>count' for every line
     of the program's code the coverage data under build holds (count 0: the line
@@ -421,7 +447,7 @@ def order(slip, tests, results):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("command", choices=["list", "apply", "reach", "report", "order"])
+    parser.add_argument("command", choices=["list", "apply", "reach", "report", "order", "explain"])
     parser.add_argument("arg", nargs="*")
     parser.add_argument("--reach", help="the reach map's folder")
     parser.add_argument("--folder")
@@ -449,6 +475,8 @@ def main():
         reach(*args.arg)
     elif args.command == "order":
         print(order(*args.arg))
+    elif args.command == "explain":
+        explain(*args.arg, folder=args.folder)
     elif args.command == "apply":
         wanted = args.arg[0]
         path = wanted.split(":")[0]
