@@ -27,8 +27,9 @@
 # only the slips a file names (one a line; a results file will do).
 #
 # Environment: ZENVRIX_MUTATE_ARCH (win64|win32), ZENVRIX_MUTATE_TIMEOUT (seconds per
-# test program, default 300, 120 for the generated list; a test the baseline timed gets
-# four times its time, at least 30 s), ZENVRIX_MUTATE_BASELINE=0 to
+# test program, default 300, 120 for the generated list, which the unmutated run has
+# whole; under a slip a test the baseline timed gets four times its time, at least 30 s,
+# another four times its reach-map time, at least 15 s), ZENVRIX_MUTATE_BASELINE=0 to
 # skip the unmutated run, ZENVRIX_MUTATE_DISPLAY to use that X display (a private Xvfb
 # is started otherwise).
 set -uo pipefail
@@ -238,8 +239,11 @@ run_named() {
       # shellcheck disable=SC2086
       [ -z "$targets" ] || cmake --build "$build" -j2 --target $targets >"$build/mutate-build.log" 2>&1 || return 2
     fi
+    # The unmutated run (all) has the whole limit: it may make a prefix, and the other
+    # workers' first builds load the machine meanwhile.
     limit=$per_test
-    if [ -n "${took[$name]:-}" ]; then limit=$(( took[$name] * 4 > 30 ? took[$name] * 4 : 30 ))
+    if [ "$2" = all ]; then :
+    elif [ -n "${took[$name]:-}" ]; then limit=$(( took[$name] * 4 > 30 ? took[$name] * 4 : 30 ))
     elif mapped=$(reach_seconds "$name"); then limit=$(( mapped * 4 > 15 ? mapped * 4 : 15 )); fi
     t0=$(date +%s)
     : >"$build/mutate-one.log"
