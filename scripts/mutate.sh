@@ -368,8 +368,11 @@ if [ "$generated" = 1 ]; then
         sleep 5   # each worker's Xvfb takes its own display number
       done
       status=0
-      for pid in "${pids[@]}"; do wait "$pid" || status=1; done
-      [ "$status" = 0 ] || { echo "a worker failed: see $build-mutate/worker-*/log" >&2; exit 1; }
+      for k in "${!pids[@]}"; do
+        wait "${pids[$k]}" && continue
+        status=1; echo "worker $((k + 1)) failed:" >&2; tail -n 4 "$build-mutate/worker-$((k + 1))/log" >&2
+      done
+      [ "$status" = 0 ] || exit 1
       echo "${#slips[@]} slips in $(( ($(date +%s) - start) / 60 )) min with $jobs workers (their builds and baselines included)"
       "${mutants[@]}" report --workers "$jobs" "$results"
       exit 0
