@@ -18,13 +18,13 @@ static void PostScriptFonts(const std::string &folder)
     WriteFile(folder + "Symbols.OTC", Collect({ReadFile(Font(urw + "D050000L.otf")), ReadFile(Font(urw + "StandardSymbolsPS.otf"))}, 2));
 }
 
-/* The bounding box of the dark pixels of a grey picture within w x h. */
-static RECT InkBox(const std::function<int(int, int)> &grey, int w, int h)
+/* The bounding box of the dark pixels of a grey picture within w x h, and their count. */
+static RECT InkBox(const std::function<int(int, int)> &grey, int w, int h, int *ink)
 {
     RECT box = {w, h, 0, 0};
     for (int y = 0; y < h; y++)
         for (int x = 0; x < w; x++)
-            if (grey(x, y) < 128)
+            if (grey(x, y) < 128 && ++*ink)
                 box = {std::min<LONG>(box.left, x), std::min<LONG>(box.top, y), std::max<LONG>(box.right, x + 1), std::max<LONG>(box.bottom, y + 1)};
     return box;
 }
@@ -114,12 +114,14 @@ TEST_F(OpenType, EveryFaceOfEveryKindIsScannedDrawnPrintedAndInstalledAsItsOwn)
         HFONT font = CreateFontIndirectA(&face);
         HGDIOBJ oldBitmap = SelectObject(memory, bitmap), oldFont = SelectObject(memory, font);
         PatBlt(memory, 0, 0, w, h, WHITENESS), TextOutA(memory, 0, 0, settings.sampleText, lstrlenA(settings.sampleText));
-        RECT want = InkBox([&](int x, int y) { return bits[y * w + x] & 0xFF; }, w, h);
-        RECT got = InkBox([&](int x, int y) { return (uint8_t)pgm[start + 1 + (size_t)(y0 + y) * width + x0 + x]; }, w, h);
+        int inkWanted = 0, ink = 0;
+        RECT want = InkBox([&](int x, int y) { return bits[y * w + x] & 0xFF; }, w, h, &inkWanted);
+        RECT got = InkBox([&](int x, int y) { return (uint8_t)pgm[start + 1 + (size_t)(y0 + y) * width + x0 + x]; }, w, h, &ink);
         SelectObject(memory, oldBitmap), SelectObject(memory, oldFont), DeleteObject(bitmap), DeleteObject(font), DeleteDC(memory);
         const int across[] = {(int)(want.right - want.left), (int)(want.bottom - want.top)};
         for (int edge = 0; edge < 4; edge++) /* left, top, right, bottom: within 2 % of the extent */
             EXPECT_NEAR((&want.left)[edge], (&got.left)[edge], 1 + 0.02 * across[edge % 2]) << label << " edge " << edge;
+        EXPECT_NEAR(1.1 * inkWanted, ink, 0.1 * inkWanted) << label << ": the glyphs' ink (the sheet's a tenth bolder)";
     }
     EXPECT_EQ(0, Differences(grid, CaptureWindow(clientWindow))); /* the same grid */
     for (int i = 0; i < displayList.count; i++) /* every file registered for the job is removed */
