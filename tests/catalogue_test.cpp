@@ -142,6 +142,14 @@ TEST_F(Catalogue, ThePKeyAndTheTrueTypeCommandRebuildTheList)
     EXPECT_GT((SendCommand(CMD_TRUETYPE_ONLY), displayList.count), all); /* Wine's bitmap fonts come in */
 }
 
+TEST_F(Catalogue, AnotherProgramsFontChangeRescansTheInstalledFonts)
+{
+    const std::string font = TempDir("ZvChng") + "ZvChngSans.ttf";
+    RenamedFont("DejaVuSans.ttf", "ZvChng"), AddFontResourceA(font.c_str()), SendMessageA(mainWindow, WM_FONTCHANGE, 0, 0);
+    EXPECT_TRUE(std::any_of(catalogue.records, catalogue.records + catalogue.count, [](const FontRecord *r) { return !strcmp(r->logFont.lfFaceName, "ZvChng Sans"); }));
+    ForgetFonts("ZvChng");
+}
+
 /* The arrays double when full (capacity 1, 2, 4, 8) and each record is one more heap
  * call: a failing call shows the box once and keeps exactly the records made before. */
 TEST_F(Catalogue, NoMemoryWarnsOnceAndKeepsTheRecordsMadeBefore)
