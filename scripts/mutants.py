@@ -307,8 +307,9 @@ def equivalents(mark="= "):
 def explain(results, notes, folder=None):
     """The lines of the scores file for the survivors of RESULTS that NOTES explains, one
     'slip<TAB>=|~<TAB>why' a line ('=': equivalent, '~': left): each with the line as it
-    stands and as slipped, the equivalents first.  NOTES naming a slip that is no survivor
-    is told on stderr, as is each survivor NOTES leaves unexplained."""
+    stands and as slipped, the equivalents first; a slip NOTES names that is no survivor
+    (caught since) is passed over.  Each survivor NOTES leaves unexplained is told on
+    stderr."""
     found = {}
     for line in open(results, encoding="latin-1"):
         parts = line.rstrip("\n").split("\t")
@@ -317,7 +318,7 @@ def explain(results, notes, folder=None):
     told = {}
     for line in open(notes, encoding="utf-8"):
         parts = line.rstrip("\n").split("\t")
-        if len(parts) == 3 and parts[1] in "=~":
+        if len(parts) == 3 and parts[1] in ("=", "~"):
             told[parts[0]] = parts[1:]
     for mark in "=~":
         for slip, (kind, why) in told.items():
