@@ -115,16 +115,16 @@ TEST_F(Catalogue, TheFilterDialogShowsModeAndCaseAndOkTakesThemWithTheText)
     const struct { int press, mode; const char *typed, *text; } cases[] = {{IDCANCEL, IDC_FILTER_AT_END, "new", "old"},
         {IDOK, IDC_FILTER_AT_END, "", "-"}, {IDOK, IDC_FILTER_ANYWHERE, "x", "x"}, {IDOK, IDC_FILTER_BEGIN, "y", "y"}};
     for (const auto &c : cases) {
-        int mode = settings.filterMode, caseSensitive = settings.filterCaseSensitive, ok = c.press == IDOK;
+        int mode = settings.filterMode, caseSensitive = settings.filterCaseSensitive, ok = c.press == IDOK, shown;
         DialogStep step = Inspect(Edit(Dialog("Define filter", c.press), IDC_FILTER_TEXT, c.typed), [&](HWND dialog) {
             for (int id : {IDC_FILTER_CASE, IDC_FILTER_AT_END, IDC_FILTER_ANYWHERE, IDC_FILTER_BEGIN})
                 EXPECT_EQ(id == IDC_FILTER_CASE ? caseSensitive : id == mode, (int)IsDlgButtonChecked(dialog, id)) << id;
         });
         for (int id : {IDC_FILTER_AT_END, IDC_FILTER_ANYWHERE, IDC_FILTER_BEGIN})
             step = Check(step, id, id == c.mode);
-        ScriptExpect(Check(step, IDC_FILTER_CASE, !caseSensitive)), SendCommand(CMD_FILTER_DEFINE);
-        EXPECT_EQ((std::vector<int>{ok ? c.mode : mode, ok != caseSensitive, ok}),
-                  (std::vector<int>{settings.filterMode, settings.filterCaseSensitive, settings.filterOn}));
+        ScriptExpect(Check(step, IDC_FILTER_CASE, !caseSensitive)), SendCommand(CMD_FILTER_DEFINE), shown = displayList.count;
+        EXPECT_EQ((std::vector<int>{ok ? c.mode : mode, ok != caseSensitive, ok, shown}), (std::vector<int>{settings.filterMode,
+            settings.filterCaseSensitive, settings.filterOn, (SendMessageA(mainWindow, UM_REBUILD, 0, 0), displayList.count)}));
         EXPECT_STREQ(c.text, settings.filterText);
     }
 }

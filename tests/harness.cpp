@@ -82,8 +82,8 @@ void Program::SetUpTestSuite()
     }
     int started = StartZenvrix();
     std::string script = ScriptEnd();
-    if (started != 1 || !script.empty())
-        fprintf(stderr, "start-up failed: %d %s\n", started, script.c_str()), exit(1);
+    if (started != 1 || shell.topRow != 0 || !script.empty()) /* the grid starts at its first row */
+        fprintf(stderr, "start-up failed: %d, row %d, %s\n", started, shell.topRow, script.c_str()), exit(1);
 }
 
 void Program::TearDownTestSuite() { StopZenvrix(); }
@@ -263,8 +263,7 @@ void ForgetFonts(const std::string &prefix)
         WIN32_FIND_DATAA entry;
         HANDLE find = FindFirstFileA((folder + prefix + "*").c_str(), &entry);
         for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &entry)) {
-            for (int n = 0; n < 16 && RemoveFontResourceA((folder + entry.cFileName).c_str()); n++) {
-            }
+            for (int n = 0; n < 16 && RemoveFontResourceA((folder + entry.cFileName).c_str()); n++) {}
             if (copies)
                 DeleteFileA((folder + entry.cFileName).c_str());
         }

@@ -107,8 +107,8 @@ TEST_F(Printing, AKnownPrinterIsNotAskedAgainAndTheMarginsDialogTakesFourUnsigne
         PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     }));
     SendCommand(CMD_MARGINS);
-    EXPECT_EQ((std::vector<float>{9, 10, 33, 0}),
-              (std::vector<float>{settings.marginLeft, settings.marginRight, settings.marginTop, settings.marginBottom}));
+    EXPECT_EQ((std::vector<float>{9, 10, 33, 0, (float)(pageLayout.sheetDpiX * 9 / 10)}), (std::vector<float>{settings.marginLeft,
+        settings.marginRight, settings.marginTop, settings.marginBottom, (float)pageLayout.sheetMarginLeft})); /* laid out anew */
     ScriptExpect(Inspect(Edit(Dialog("Margins", IDCANCEL), IDC_MARGIN_LEFT, "1"),
                          [](HWND d) { EXPECT_EQ("0", ControlText(d, IDC_MARGIN_BOTTOM)); })), SendCommand(CMD_MARGINS);
     EXPECT_EQ(9.0f, settings.marginLeft);

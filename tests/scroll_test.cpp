@@ -31,10 +31,10 @@ TEST_F(Scroll, ARealWheelNotchScrollsOneRowAndARealDoubleClickExplains)
 {
     SetForegroundWindow(mainWindow);
     SetFocus(mainWindow);
-    Mouse(clientWindow, 300, 200, {MOUSEEVENTF_WHEEL}, (DWORD)-WHEEL_DELTA);
+    Mouse(clientWindow, 300, 200, {MOUSEEVENTF_WHEEL}, (DWORD)(-2 * WHEEL_DELTA));
+    EXPECT_EQ(2, shell.topRow);
+    Mouse(clientWindow, 300, 200, {MOUSEEVENTF_WHEEL}, (DWORD)WHEEL_DELTA);
     EXPECT_EQ(1, shell.topRow);
-    Mouse(clientWindow, 300, 200, {MOUSEEVENTF_WHEEL}, (DWORD)(2 * WHEEL_DELTA));
-    EXPECT_EQ(0, shell.topRow);
     ScriptExpect(Box(textHowToInstall, "Information")); /* a double-click on an installed font */
     Mouse(clientWindow, 30, pageLayout.cellTopOffset + 10, {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP});
 }

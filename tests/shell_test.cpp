@@ -19,12 +19,18 @@ TEST(StartUp, AMissingStringOrNoMemoryForTheFileBufferStopsWithItsMessage)
 
 typedef Program Shell;
 
-TEST_F(Shell, SizeStepsAreATenthOfTheSizeWithinFiveToSixty)
+TEST_F(Shell, SizeStepsAreATenthOfTheSizeWithinFiveToSixtyAndEachSizeAndColumnsCommandSetsItsOwn)
 {
     const struct { int from, command, to; } steps[] = {{15, CMD_SIZE_UP, 16}, {41, CMD_SIZE_UP, 45}, {59, CMD_SIZE_UP, 60},
-        {60, CMD_SIZE_UP, 60}, {20, CMD_SIZE_DOWN, 18}, {9, CMD_SIZE_DOWN, 8}, {5, CMD_SIZE_DOWN, 5}};
-    for (const auto &step : steps)
-        EXPECT_EQ(step.to, (settings.pointSize = step.from, SendCommand(step.command), settings.pointSize)) << step.from;
+        {60, CMD_SIZE_UP, 60}, {20, CMD_SIZE_DOWN, 18}, {9, CMD_SIZE_DOWN, 8}, {5, CMD_SIZE_DOWN, 5}, {9, CMD_SIZE_6, 6},
+        {9, CMD_SIZE_8, 8}, {9, CMD_SIZE_10, 10}, {9, CMD_SIZE_12, 12}, {9, CMD_SIZE_14, 14}, {9, CMD_SIZE_15, 15}, {9, CMD_SIZE_18, 18},
+        {9, CMD_SIZE_22, 22}, {9, CMD_SIZE_27, 27}, {9, CMD_SIZE_33, 33}, {9, CMD_SIZE_41, 41}, {9, CMD_COLUMNS_1, 1},
+        {9, CMD_COLUMNS_2, 2}, {9, CMD_COLUMNS_3, 3}, {9, CMD_COLUMNS_4, 4}, {9, CMD_COLUMNS_5, 5}, {9, CMD_COLUMNS_6, 6},
+        {9, CMD_COLUMNS_7, 7}, {3, CMD_COLUMNS_UP, 4}, {15, CMD_COLUMNS_UP, 15}, {3, CMD_COLUMNS_DOWN, 2}, {2, CMD_COLUMNS_DOWN, 1}};
+    for (const auto &step : steps) {
+        int *value = step.command <= CMD_COLUMNS_1 || step.command >= CMD_COLUMNS_UP ? &settings.columns : &settings.pointSize;
+        EXPECT_EQ(step.to, (*value = step.from, SendCommand(step.command), *value)) << step.command << " from " << step.from;
+    }
 }
 
 TEST_F(Shell, TheValueDialogShowsTheValueAndOkTakesItWithinItsLimitsCancelKeepsIt)
@@ -92,9 +98,11 @@ TEST_F(At144Dpi, TheGridAndTheInfoDialogFollowTheScreensResolution)
     if (getenv("ZENVRIX_AT_144_DPI") == NULL)
         GTEST_SKIP() << "runs only in the CTest entry whose prefix is at 144 dpi";
     ShowCells(100);
-    RECT outer, inner; /* the client at 800 x 600 */
+    RECT outer, inner, bar, frame; /* the client at 800 x 600 */
     GetWindowRect(mainWindow, &outer), GetClientRect(clientWindow, &inner);
     MoveWindow(mainWindow, 0, 0, 800 + outer.right - outer.left - inner.right, 600 + outer.bottom - outer.top - inner.bottom, TRUE);
+    GetWindowRect(toolbar, &bar), GetClientRect(mainWindow, &frame);
+    EXPECT_EQ(frame.right, bar.right - bar.left) << "the toolbar takes the new width";
     std::string info;
     ScriptExpect(Inspect(Dialog("Info"), [&](HWND dialog) {
         for (int id : {IDC_INFO_FONTS, IDC_INFO_PAGES, IDC_INFO_FILL, IDC_INFO_VISIBLE}) info += ControlText(dialog, id) + "|"; }));
