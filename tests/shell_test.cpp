@@ -90,6 +90,16 @@ TEST_F(Shell, TheInfoDialogNamesThePagesTheVisibleRowsSpan)
 }
 
 
+TEST_F(Shell, PreviousDirectoryFirstAsksForAFolderThenSwapsTheFolderShownWithTheOneBefore)
+{
+    const std::string a = TempDir("ZvPrevA"), b = TempDir("ZvPrevB"), c = TempDir("ZvPrevC");
+    for (const std::string &folder : {a, b, c})
+        ScriptExpect(Edit(Dialog("Select any font in your directory"), 1148, folder + "Allfiles"));
+    for (int command : {CMD_PREVIOUS_DIRECTORY, CMD_PREVIOUS_DIRECTORY, CMD_DEFINE_DIRECTORY, CMD_DEFINE_DIRECTORY, CMD_PREVIOUS_DIRECTORY})
+        SendCommand(command);
+    EXPECT_EQ(b + "|" + c + "|1", settings.currentDirectory + ("|" + std::string(settings.previousDirectory)) + "|" + std::to_string(settings.sourceIsDirectory));
+}
+
 typedef Program At144Dpi;
 
 /* Without a printer the page figures follow the screen too. */
