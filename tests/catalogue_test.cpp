@@ -58,8 +58,7 @@ TEST_F(Catalogue, SortIsStableByteOrderWithAndWithoutMemoryAndTheArraysGrowByDou
             auto before = [](const FontRecord &a, const FontRecord &b) { return strcmp(a.logFont.lfFaceName, b.logFont.lfFaceName) < 0; };
             if (count == 700) /* long runs, one of them falling */
                 std::sort(records.rbegin() + 350, records.rend(), before);
-            ClearFaults();
-            Fill(records);
+            ClearFaults(), Fill(records);
             EXPECT_LE(FaultCalls(FAULT_HEAP) - count, 20) << "one heap call per record and a few growths";
             std::stable_sort(records.begin(), records.end(), before); /* strcmp: unsigned bytes */
             SetFault(FAULT_HEAP, 0, memory ? 0 : -1);
@@ -161,8 +160,7 @@ TEST_F(Catalogue, NoMemoryWarnsOnceAndKeepsTheRecordsMadeBefore)
     const struct { int made, failing; } appends[] = {{2, 0}, {2, 1}, {3, 0}}; /* the array full, the record */
     for (const auto &a : appends) {
         Fill(std::vector<FontRecord>(files.begin(), files.begin() + a.made));
-        ScriptExpect(Box("Not enough memory"));
-        SetFault(FAULT_HEAP, a.failing, 1);
+        ScriptExpect(Box("Not enough memory")), SetFault(FAULT_HEAP, a.failing, 1);
         EXPECT_EQ(0, AppendFontRecord(&files[5].logFont, &files[5].textMetrics, TRUETYPE_FONTTYPE, (LPARAM)&files[5]));
         ClearFaults();
         EXPECT_EQ(Names(all.begin(), all.begin() + a.made), Records(catalogue)) << a.made << " " << a.failing;
@@ -170,9 +168,7 @@ TEST_F(Catalogue, NoMemoryWarnsOnceAndKeepsTheRecordsMadeBefore)
     const int kept[] = {0, 0, 1, 1, 2, 2, 3, 4, 4, 5}; /* copies kept when call k fails */
     Fill(files);
     for (int failing = 0; failing < 10; failing++) {
-        FreeFontList(&displayList);
-        ScriptExpect(Box("Not enough memory"));
-        SetFault(FAULT_HEAP, failing, 1);
+        FreeFontList(&displayList), ScriptExpect(Box("Not enough memory")), SetFault(FAULT_HEAP, failing, 1);
         EXPECT_EQ(-1, BuildDisplayList()) << failing;
         ClearFaults();
         EXPECT_EQ(Names(all.begin(), all.begin() + kept[failing]), Records(displayList)) << failing;

@@ -28,8 +28,7 @@ Names Read(const std::string &folder, int subfolders, bool faces = false)
 TEST_F(Scan, OnlyTtfNamesAreReadSubfoldersWhenAskedEachCopyCountsAndEscapeHeldEndsTheScan)
 {
     std::string folder = TempDir("scan"), sans = ReadFile(Font("dejavu/DejaVuSans.ttf"));
-    CreateDirectoryA((folder + "sub").c_str(), NULL);
-    CreateDirectoryA((folder + "sub\\deeper").c_str(), NULL);
+    CreateDirectoryA((folder + "sub").c_str(), NULL), CreateDirectoryA((folder + "sub\\deeper").c_str(), NULL);
     for (const char *name : {"a.ttf", "B.TTF", "c.ttfx", "d.txt", "ttf", "sub\\a.ttf", "sub\\deeper\\f.Ttf"})
         WriteFile(folder + name, sans);
     WriteFile(folder + "e.ttf", "no font");
@@ -53,8 +52,7 @@ TEST_F(Scan, LongPathsCutFilesFailingReadsAndOtherFilesGiveNoRecord)
     static FontRecord record;
     std::string folder = TempDir("read"), bytes = ReadFile(Font("dejavu/DejaVuSans.ttf")), deep = "Z:\\" + std::string(288, 'd');
     WriteFile(folder + "cut.ttf", bytes.substr(0, 3000));
-    WriteFile(folder + "text.ttf", "this is no font, only its name says so\n");
-    WriteFile(folder + "whole.ttf", bytes);
+    WriteFile(folder + "text.ttf", "this is no font, only its name says so\n"), WriteFile(folder + "whole.ttf", bytes);
     const struct { std::string folder, file; int whole, fault; FontFileResult result; } cases[] = {
         {folder, "cut.ttf", 1, 0, FONT_FILE_NO_NAME_TABLE}, {folder, "cut.ttf", 0, 0, FONT_FILE_NO_NAME_TABLE},
         {folder, "text.ttf", 0, 0, FONT_FILE_NOT_TRUETYPE}, {folder, "gone.ttf", 0, 0, FONT_FILE_CANT_OPEN},

@@ -90,8 +90,7 @@ void Program::TearDownTestSuite() { StopZenvrix(); }
 
 void Program::SetUp()
 {
-    ClearFaults(), ResetViewSettings();
-    SendMessageA(mainWindow, UM_RESCAN, 0, 0);
+    ClearFaults(), ResetViewSettings(), SendMessageA(mainWindow, UM_RESCAN, 0, 0);
     Refresh(), ScriptBegin();
 }
 
@@ -203,8 +202,7 @@ Capture CaptureWindow(HWND window)
     HDC source = GetDC(window), memory = CreateCompatibleDC(source);
     HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, NULL, NULL, 0);
     HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, capture.width, capture.height, source, 0, 0, SRCCOPY);
-    SelectObject(memory, previous);
+    BitBlt(memory, 0, 0, capture.width, capture.height, source, 0, 0, SRCCOPY), SelectObject(memory, previous);
     GetDIBits(memory, bitmap, 0, capture.height, capture.pixels.data(), &info, DIB_RGB_COLORS);
     for (unsigned &pixel : capture.pixels)
         pixel &= 0xFFFFFF;
@@ -321,10 +319,8 @@ int RunLinux(const std::string &command, std::string *output)
 Printout Print(const DialogStep &dialog, int waitTenths)
 {
     const std::string pdf = "\"$(dirname \"$CUPS_SERVER\")\"/pdf/*.pdf";
-    RunLinux("rm -f " + pdf);
-    ScriptExpect(dialog);
-    ScriptExpect(Box("Press AFTER all pages are printed", ""));
-    SendCommand(CMD_PRINT);
+    RunLinux("rm -f " + pdf), ScriptExpect(dialog);
+    ScriptExpect(Box("Press AFTER all pages are printed", "")), SendCommand(CMD_PRINT);
     std::string out;
     RunLinux("for i in $(seq " + std::to_string(waitTenths) + "); do tail -c 8 " + pdf +
              " 2>/dev/null | grep -q EOF && break; sleep 0.1; done; f=$(ls " + pdf + ") && pdfinfo \"$f\" | "

@@ -123,9 +123,7 @@ TEST_F(Install, TheDialogInstallsTheFontItsStylesOrTheFolderShowsTheFontInfoAndC
             EXPECT_EQ(id == IDC_INSTALL_NOCOPY || id == IDC_SCOPE_SELECTED, IsDlgButtonChecked(dialog, id) == BST_CHECKED) << id;
     })); /* the options as they stand */
     ScriptExpect(Box(std::string(textNotInstalled) + "\nFont ZvInst Sans Bold will be not installed", "Error", IDCANCEL)); /* the folder's first; no second box */
-    SetFault(FAULT_ADD_FONT_RESOURCE, 0, -1);
-    SendMessageA(clientWindow, WM_LBUTTONDBLCLK, 0, firstCell);
-    ClearFaults();
+    SetFault(FAULT_ADD_FONT_RESOURCE, 0, -1), SendMessageA(clientWindow, WM_LBUTTONDBLCLK, 0, firstCell), ClearFaults();
     EXPECT_EQ("", ScriptEnd());
     EXPECT_EQ(before, SystemState());
     ScriptBegin(), ScriptExpect(Inspect(Check(Check(Dialog("Install Font"), IDC_SCOPE_DIRECTORY, false), IDC_SCOPE_SELECTED, true), [](HWND dialog) {

@@ -99,12 +99,10 @@ TEST_F(Printing, AKnownPrinterIsNotAskedAgainAndTheMarginsDialogTakesFourUnsigne
             EXPECT_EQ((std::vector<std::string>{"4", "4294967295", "1", "10"})[i], ControlText(dialog, fields[i]));
         /* one field not an unsigned number of at most 30 characters: no margin changes */
         for (std::string bad : std::vector<std::string>{"-5", "12abc", "1 2", " ", std::string(40, '0') + "7"}) {
-            fill(dialog, {"11", "22", bad, "44"});
-            SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+            fill(dialog, {"11", "22", bad, "44"}), SendMessageA(dialog, WM_COMMAND, IDOK, 0);
             EXPECT_EQ(4.0f, settings.marginLeft) << bad;
         }
-        fill(dialog, {" 9 ", "10", "33", std::string(30, '0')});
-        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        fill(dialog, {" 9 ", "10", "33", std::string(30, '0')}), PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     }));
     SendCommand(CMD_MARGINS);
     EXPECT_EQ((std::vector<float>{9, 10, 33, 0, (float)(pageLayout.sheetDpiX * 9 / 10)}), (std::vector<float>{settings.marginLeft,

@@ -42,8 +42,7 @@ TEST_F(Grid, FolderFontsAreDrawnInTheirRecordsWeightAndRegisteredOnlyWhileDrawn)
 {
     ForgetFonts("ZvRend"), settings.columns = 1; /* one column draws too */
     std::string folder = TempDir("ZvRend");
-    RenamedFont("DejaVuSans.ttf", "ZvRend");
-    ScanFolder(folder);
+    RenamedFont("DejaVuSans.ttf", "ZvRend"), ScanFolder(folder);
     ASSERT_EQ(1, displayList.count);
     Capture book = CaptureWindow(clientWindow);
     displayList.records[0]->logFont.lfWeight = FW_BOLD; /* the Book file, drawn bold */

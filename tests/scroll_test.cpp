@@ -32,8 +32,7 @@ TEST_F(Scroll, EveryStepAndCommandDrawsWhatAFullRedrawDraws)
 
 TEST_F(Scroll, ARealWheelNotchScrollsOneRowAndARealDoubleClickExplains)
 {
-    SetForegroundWindow(mainWindow);
-    SetFocus(mainWindow);
+    SetForegroundWindow(mainWindow), SetFocus(mainWindow);
     Mouse(clientWindow, 300, 200, {MOUSEEVENTF_WHEEL}, (DWORD)(-2 * WHEEL_DELTA));
     EXPECT_EQ(2, shell.topRow);
     Mouse(clientWindow, 300, 200, {MOUSEEVENTF_WHEEL}, (DWORD)WHEEL_DELTA);

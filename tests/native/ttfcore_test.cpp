@@ -75,8 +75,7 @@ Name Mac(unsigned id, const std::string &text) { return {1, 0, id, text}; }
 Bytes WithNames(const std::vector<Name> &names)
 {
     Bytes font = FontFile("dejavu/DejaVuSans.ttf"), table(6 + 12 * names.size());
-    Put16(table, 2, (unsigned)names.size());
-    Put16(table, 4, (unsigned)table.size());
+    Put16(table, 2, (unsigned)names.size()), Put16(table, 4, (unsigned)table.size());
     for (size_t i = 0; i < names.size(); i++) {
         const unsigned fields[] = {names[i].platform, names[i].platform == 3, names[i].language, names[i].id,
                                    (unsigned)names[i].bytes.size(), (unsigned)(table.size() - 6 - 12 * names.size())};
@@ -94,8 +93,7 @@ TEST(TableDirectory, EveryTableOfASortedDirectoryIsFoundWhateverTheStoredSearchF
 {
     for (unsigned count = 1; count <= 40; count++) {
         Bytes file(12 + 20 * count, 0xFF); /* stored search fields 0xFFFF; the last table at the end */
-        Put32(file, 0, 0x00010000);
-        Put16(file, 4, count);
+        Put32(file, 0, 0x00010000), Put16(file, 4, count);
         for (unsigned i = 0; i < count; i++) {
             snprintf((char *)&file[12 + 16 * i], 5, "t%03u", i * 7);
             Put32(file, 12 + 16 * i + 8, i + 1 < count ? 12 + 16 * count + 4 * i : (uint32_t)file.size());
@@ -229,8 +227,7 @@ long ReadFromSource(void *context, uint32_t pos, unsigned char *dest, uint32_t c
     if (source->failAfter-- == 0)
         return -1;
     uint32_t n = pos >= source->limit ? 0 : std::min(count, source->limit - pos);
-    memcpy(dest, source->bytes->data() + pos, n);
-    source->written.push_back({pos, n});
+    memcpy(dest, source->bytes->data() + pos, n), source->written.push_back({pos, n});
     return (long)n;
 }
 
