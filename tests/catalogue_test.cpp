@@ -24,8 +24,7 @@ FontRecord File(const std::string &face, int style, const std::string &file, con
 
 void Fill(const std::vector<FontRecord> &records)
 {
-    FreeFontList(&catalogue);
-    settings.sourceIsDirectory = 1;
+    FreeFontList(&catalogue), settings.sourceIsDirectory = 1;
     for (const FontRecord &record : records)
         ASSERT_EQ(1, AppendFontRecord(&record.logFont, &record.textMetrics, TRUETYPE_FONTTYPE, (LPARAM)&record));
 }
@@ -40,8 +39,7 @@ Names Records(const FontList &list)
 
 Names Shown(int italic, int bold, int allStyles)
 {
-    settings.italic = italic, settings.bold = bold, settings.allStyles = allStyles;
-    FreeFontList(&displayList);
+    settings.italic = italic, settings.bold = bold, settings.allStyles = allStyles, FreeFontList(&displayList);
     EXPECT_EQ(1, BuildDisplayList());
     return Records(displayList);
 }

@@ -27,8 +27,7 @@ void StopZenvrix(void)
     if (mainWindow != NULL && IsWindow(mainWindow) && DestroyWindow(mainWindow))
         for (DWORD start = GetTickCount(); GetTickCount() - start < 5000 && GetMessageA(&message, NULL, 0, 0);)
             DispatchMessageA(&message);
-    AppShutdown();
-    mainWindow = clientWindow = toolbar = NULL;
+    AppShutdown(), mainWindow = clientWindow = toolbar = NULL;
     UnregisterClassA("klasa", GetModuleHandleA(NULL)), UnregisterClassA("client", GetModuleHandleA(NULL));
 }
 
@@ -37,8 +36,7 @@ void EscapeKey(bool down)
 {
     RunLinux(std::string("xdotool ") + (down ? "keydown" : "keyup") + " Escape");
     INPUT input = {INPUT_KEYBOARD};
-    input.ki = {VK_ESCAPE, 0, (DWORD)(down ? 0 : KEYEVENTF_KEYUP)};
-    SendInput(1, &input, sizeof input);
+    input.ki = {VK_ESCAPE, 0, (DWORD)(down ? 0 : KEYEVENTF_KEYUP)}, SendInput(1, &input, sizeof input);
     for (int i = 0; i < 1000 && (GetAsyncKeyState(VK_ESCAPE) < 0) != down; i++) /* up to 5 s under load */
         Sleep(5);
 }
@@ -49,8 +47,7 @@ void Mouse(HWND window, int x, int y, std::initializer_list<DWORD> events, DWORD
     ClientToScreen(window, &point), SetCursorPos(point.x, point.y), PumpMessages(20); /* real input arrives */
     for (DWORD flags : events) {
         INPUT input = {INPUT_MOUSE};
-        input.mi.dwFlags = flags, input.mi.mouseData = data;
-        SendInput(1, &input, sizeof input);
+        input.mi.dwFlags = flags, input.mi.mouseData = data, SendInput(1, &input, sizeof input);
     }
     PumpMessages(20);
 }
@@ -90,8 +87,7 @@ void Program::TearDownTestSuite() { StopZenvrix(); }
 
 void Program::SetUp()
 {
-    ClearFaults(), ResetViewSettings(), SendMessageA(mainWindow, UM_RESCAN, 0, 0);
-    Refresh(), ScriptBegin();
+    ClearFaults(), ResetViewSettings(), SendMessageA(mainWindow, UM_RESCAN, 0, 0), Refresh(), ScriptBegin();
 }
 
 void Program::TearDown()

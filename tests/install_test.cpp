@@ -45,8 +45,7 @@ class Install : public Program {
 protected:
     void SetUp() override
     {
-        Program::SetUp();
-        Immutable("-i"), ForgetFonts(kPrefix), RegDeleteKeyA(HKEY_CURRENT_USER, fontKeyNt);
+        Program::SetUp(), Immutable("-i"), ForgetFonts(kPrefix), RegDeleteKeyA(HKEY_CURRENT_USER, fontKeyNt);
         folder = TempDir(kPrefix);
         for (const char *file : {"DejaVuSans.ttf", "DejaVuSans-Bold.ttf", "DejaVuSans-Oblique.ttf"})
             RenamedFont(file, kPrefix);
@@ -102,8 +101,7 @@ TEST_F(Install, EveryInjectedFailureOrAFileInTheWayLeavesNothingBehind)
         if (c.fault == FAULT_HEAP) /* a file of that name in the user's or the machine's Fonts folder stays as it was */
             CreateDirectoryA(UserFontsFolder().c_str(), NULL), before = (WriteFile((c.refusal ? UserFontsFolder() : FontsFolder()) +
                                                                                   "ZvInstSans-Oblique.ttf", "someone else's file"), SystemState());
-        installMode = c.mode, Refuse(c.refusal);
-        SetFault(c.fault, c.okCalls, c.fault == FAULT_HEAP ? 0 : -1);
+        installMode = c.mode, Refuse(c.refusal), SetFault(c.fault, c.okCalls, c.fault == FAULT_HEAP ? 0 : -1);
         EXPECT_EQ(0, InstallFont(Record("ZvInst Sans Oblique"))) << c.fault;
         ClearFaults(), Immutable("-i");
         EXPECT_STREQ(c.message, installMessage) << c.fault;

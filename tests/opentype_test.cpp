@@ -74,8 +74,7 @@ TEST_F(OpenType, EveryFaceOfEveryKindIsScannedDrawnPrintedAndInstalledAsItsOwn)
             EXPECT_EQ(c.faces, Shown()) << c.type << " after rescans: " << rescans;
     }
 
-    settings.allFontFiles = 1;
-    ScanFolder(folder);
+    settings.allFontFiles = 1, ScanFolder(folder);
     HDC dc = GetDC(clientWindow);
     for (int step : {0, UM_LOADALL, UM_UNLOADALL}) {
         SendMessageA(mainWindow, step, (WPARAM)dc, 0);

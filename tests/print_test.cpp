@@ -21,9 +21,7 @@ TEST_F(Printing, PagesCopiesCollationAndRangesArriveInOrder)
 {
     EXPECT_EQ(2479, printerSetup.pageWidth); /* learnt from the queue at start-up */
     EXPECT_EQ(3508, printerSetup.pageHeight);
-    ShowCells(200);
-    printing = 1;
-    ComputeLayout(&pageLayout);
+    ShowCells(200), printing = 1, ComputeLayout(&pageLayout);
     int perPage = pageLayout.rowsPerPage * settings.columns, pages = pageLayout.pageCount;
     printing = 0;
     ASSERT_TRUE(pages >= 3 && pages == (200 + perPage - 1) / perPage);

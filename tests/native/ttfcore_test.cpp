@@ -84,8 +84,7 @@ Bytes WithNames(const std::vector<Name> &names)
         table.insert(table.end(), names[i].bytes.begin(), names[i].bytes.end());
     }
     Put32(font, Record(font, "name") + 8, (uint32_t)font.size());
-    Put32(font, Record(font, "name") + 12, (uint32_t)table.size());
-    font.insert(font.end(), table.begin(), table.end());
+    Put32(font, Record(font, "name") + 12, (uint32_t)table.size()), font.insert(font.end(), table.begin(), table.end());
     return font;
 }
 
