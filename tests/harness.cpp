@@ -79,7 +79,7 @@ void Program::SetUpTestSuite()
     }
     int started = StartZenvrix();
     std::string script = ScriptEnd();
-    if (started != 1 || shell.topRow != 0 || !script.empty()) /* the grid starts at its first row */
+    if (started != 1 || shell.topRow != 0 || displayList.count == 0 || !script.empty()) /* the installed fonts from the first row */
         fprintf(stderr, "start-up failed: %d, row %d, %s\n", started, shell.topRow, script.c_str()), exit(1);
 }
 

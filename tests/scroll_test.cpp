@@ -14,7 +14,7 @@ TEST_F(Scroll, EveryStepAndCommandDrawsWhatAFullRedrawDraws)
     ASSERT_GT(last, 2 * visible);
     const struct { int code, position, topRow; } steps[] = {
         {SB_LINEDOWN, 0, 1}, {SB_LINEDOWN, 0, 2}, {SB_LINEDOWN, 0, 3}, {SB_LINEUP, 0, 2}, {SB_LINEUP, 0, 1},
-        {SB_LINEDOWN, 0, 2}, {SB_PAGEDOWN, 0, 2 + visible}, {SB_PAGEUP, 0, 2}, {SB_PAGEUP, 0, 0},
+        {SB_LINEDOWN, 0, 2}, {SB_LINEUP, 0, 1}, {SB_PAGEDOWN, 0, 1 + visible}, {SB_PAGEUP, 0, 1}, {SB_PAGEUP, 0, 0},
         {SB_LINEUP, 0, 0}, {SB_THUMBTRACK, last - 1, last - 1}, {SB_LINEDOWN, 0, last}, {SB_LINEDOWN, 0, last},
         {SB_THUMBTRACK, last - 2, last - 2}, {SB_PAGEDOWN, 0, last}, {CMD_SEPARATORS, 0, last}, {CMD_FILTER_ON, 0, 0},
         {'P', 0, 0}, {SB_THUMBTRACK, last, last}, {SB_ENDSCROLL, 0, last}}; /* P: the filter off again */

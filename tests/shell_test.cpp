@@ -7,7 +7,7 @@
 
 TEST(StartUp, AMissingStringOrNoMemoryForTheFileBufferStopsWithItsMessage)
 {
-    const struct { FaultPoint fault; int okCalls; const char *box; } cases[] = {
+    const struct { FaultPoint fault; int okCalls; const char *box; } cases[] = {{FAULT_LOAD_STRING, 0, "can't load string table"},
         {FAULT_LOAD_STRING, 5, "can't load string table"}, {FAULT_GLOBAL_ALLOC, 0, "Not enough memory"}};
     for (const auto &c : cases) {
         SetFault(c.fault, c.okCalls, 1), ScriptBegin(), ScriptExpect(Box(c.box));
