@@ -48,9 +48,11 @@ HWND CreateMainToolbar(HWND parent)
     };
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
+    /* The toolbar steps through the records by the size it is told: 20 bytes in the
+     * 32-bit program, 32 in the 64-bit one. */
     return CreateToolbarEx(parent, WS_VISIBLE | TBSTYLE_TOOLTIPS | TBSTYLE_ALTDRAG | CCS_ADJUSTABLE,
                            ID_TOOLBAR, 14, appInstance, IDB_TOOLBAR, buttons, 21, 0, 0, 16, 15,
-                           20);
+                           sizeof(TBBUTTON));
 }
 
 const char *ToolbarTipText(UINT command)
