@@ -27,13 +27,13 @@ void Fill(const std::vector<FontRecord> &records)
     FreeFontList(&catalogue), settings.sourceIsDirectory = 1;
     for (const FontRecord &record : records)
         ASSERT_EQ(1, AppendFontRecord(&record.logFont, &record.textMetrics, TRUETYPE_FONTTYPE, (LPARAM)&record));
+    ASSERT_LE(catalogue.count, catalogue.capacity);
 }
 
 Names Records(const FontList &list)
 {
     Names files;
-    for (int i = 0; i < list.count; i++)
-        files.push_back(list.records[i]->fileName);
+    for (int i = 0; i < list.count; i++) files.push_back(list.records[i]->fileName);
     return files;
 }
 
@@ -47,23 +47,38 @@ Names Shown(int italic, int bold, int allStyles)
 TEST_F(Catalogue, SortIsStableByteOrderWithAndWithoutMemoryAndTheArraysGrowByDoubling)
 {
     std::mt19937 random(7);
-    const char *const faces[] = {"a", "ab", "abc", "B", "b", "\xE9t\xE9", "Z", "a b", "DejaVu Sans Mono"};
+    const char *const faces[] = {"a", "ab", "abc", "B", "b", "\xE9t\xE9", "Z", "a b", "DejaVu Sans Mono", "DejaVu Sbns Mono",
+                                 "Zenvrix Sample Family Name Bolt", "Zenvrix Sample Family Name Bold"}; /* bytes 8 and 30 differ */
+    /* two runs of 32 that barely meet: the first's last two around the second's first, the second
+     * below the first but for its last, and the second's last equal to the first's first */
+    const std::string meets[] = {std::string(30, 'a') + "ced" + std::string(31, 'f'), std::string(32, 'm') + std::string(31, 'a') + "n",
+                                 std::string(32, 'm') + std::string(31, 'a') + "m"};
+    std::vector<std::vector<FontRecord>> lists;
+    for (const std::string &names : meets) {
+        std::vector<FontRecord> records;
+        for (size_t i = 0; i < names.size(); i++) records.push_back(File(names.substr(i, 1), REGULAR, std::to_string(i)));
+        lists.push_back(records);
+    }
     for (int count : {2, 31, 33, 200, 700, 5000}) {
+        std::vector<FontRecord> records;
+        for (int i = 0; i < count; i++) records.push_back(File(faces[random() % 12], REGULAR, std::to_string(i)));
+        lists.push_back(records);
+    }
+    for (std::vector<FontRecord> &records : lists) {
+        int count = (int)records.size();
         for (bool memory : {true, false}) {
-            std::vector<FontRecord> records;
-            for (int i = 0; i < count; i++)
-                records.push_back(File(faces[random() % 9], REGULAR, std::to_string(i)));
             auto before = [](const FontRecord &a, const FontRecord &b) { return strcmp(a.logFont.lfFaceName, b.logFont.lfFaceName) < 0; };
-            if (count == 700) /* long runs, one of them falling */
+            if (count == 700 && memory) /* long runs, one of them falling */
                 std::sort(records.rbegin() + 350, records.rend(), before);
             ClearFaults(), Fill(records);
             EXPECT_LE(FaultCalls(FAULT_HEAP) - count, 20) << "one heap call per record and a few growths";
-            std::stable_sort(records.begin(), records.end(), before); /* strcmp: unsigned bytes */
+            std::vector<FontRecord> sorted = records;
+            std::stable_sort(sorted.begin(), sorted.end(), before); /* strcmp: unsigned bytes */
             SetFault(FAULT_HEAP, 0, memory ? 0 : -1);
             ASSERT_EQ(1, SortCatalogue());
             ClearFaults();
             for (int i = 0; i < count; i++)
-                ASSERT_STREQ(records[i].fileName, catalogue.records[i]->fileName) << count << " " << memory << " " << i;
+                ASSERT_STREQ(sorted[i].fileName, catalogue.records[i]->fileName) << count << " " << memory << " " << i;
         }
     }
     ClearFaults();
@@ -78,9 +93,9 @@ TEST_F(Catalogue, FilterPartsMatchByModeAndCaseAgainstFullNamesOfFilesAndFacesOf
         {IDC_FILTER_AT_END, 0, "Arial", 1, 0}, {IDC_FILTER_BEGIN, 0, "arial", 1, 1},
         {IDC_FILTER_BEGIN, 0, "rial", 1, 0},   {IDC_FILTER_ANYWHERE, 0, "l c", 1, 1},
         {IDC_FILTER_ANYWHERE, 0, "Arial CE", 1, 1}, {IDC_FILTER_AT_END, 0, "Arial CE", 1, 1},
-        {IDC_FILTER_ANYWHERE, 0, "Arial CEE", 1, 0}, {IDC_FILTER_AT_END, 0, "xx,pl,CE", 1, 1},
+        {IDC_FILTER_ANYWHERE, 0, "Arial CEE", 1, 0}, {IDC_FILTER_AT_END, 0, "xx,pl,CE", 1, 1}, {IDC_FILTER_AT_END, 0, "xx,", 1, 0}, {IDC_FILTER_AT_END, 0, "acez", 0, 1},
         {IDC_FILTER_BEGIN, 0, "Face", 0, 1},   {IDC_FILTER_BEGIN, 0, "Arial", 0, 0}};
-    FontRecord record = File("Face", REGULAR, "arial.ttf", "Arial CE");
+    FontRecord record = File("FaceZ", REGULAR, "arial.ttf", "Arial CE");
     for (const auto &c : cases) {
         settings.filterMode = c.mode, settings.filterCaseSensitive = c.caseSensitive, settings.sourceIsDirectory = c.directory;
         strcpy(settings.filterText, c.filter);
@@ -96,8 +111,7 @@ TEST_F(Catalogue, EachFamilyShowsTheRecordOfTheWantedStyle)
         {0, 0, 0, {"aaa", "f-r", "zzz"}}, {1, 0, 0, {"aaa", "f-i", "zzz"}}, {0, 1, 0, {"aaa", "f-b", "zzz"}},
         {1, 1, 0, {"aaa", "f-bi", "zzz"}}, {0, 1, 1, {"aaa", "f-b", "zzz"}},
         {0, 0, 1, {"aaa", "f-bi", "f-i", "f-r", "f-b", "zzz"}}};
-    for (const auto &w : wanted)
-        EXPECT_EQ(w.shown, Shown(w.italic, w.bold, w.all)) << w.italic << w.bold << w.all;
+    for (const auto &w : wanted) EXPECT_EQ(w.shown, Shown(w.italic, w.bold, w.all)) << w.italic << w.bold << w.all;
     /* bold italic falls back to the first later italic, then to the last later bold */
     Fill({File("0", BOLD_ITALIC, "0-bi"), File("0", ITALIC, "0-i"), File("A", ITALIC, "a-i"), File("A", BOLD, "a-b"), File("C", REGULAR, "c-r"), File("C", BOLD, "c-b1"),
           File("C", ITALIC, "c-i1"), File("C", BOLD, "c-b2"), File("C", ITALIC, "c-i2"), File("D", REGULAR, "d-r"),
@@ -117,8 +131,7 @@ TEST_F(Catalogue, TheFilterDialogShowsModeAndCaseAndOkTakesThemWithTheText)
             for (int id : {IDC_FILTER_CASE, IDC_FILTER_AT_END, IDC_FILTER_ANYWHERE, IDC_FILTER_BEGIN})
                 EXPECT_EQ(id == IDC_FILTER_CASE ? caseSensitive : id == mode, (int)IsDlgButtonChecked(dialog, id)) << id;
         });
-        for (int id : {IDC_FILTER_AT_END, IDC_FILTER_ANYWHERE, IDC_FILTER_BEGIN})
-            step = Check(step, id, id == c.mode);
+        for (int id : {IDC_FILTER_AT_END, IDC_FILTER_ANYWHERE, IDC_FILTER_BEGIN}) step = Check(step, id, id == c.mode);
         ScriptExpect(Check(step, IDC_FILTER_CASE, !caseSensitive)), SendCommand(CMD_FILTER_DEFINE), shown = displayList.count;
         EXPECT_EQ((std::vector<int>{ok ? c.mode : mode, ok != caseSensitive, ok, shown}), (std::vector<int>{settings.filterMode,
             settings.filterCaseSensitive, settings.filterOn, (SendMessageA(mainWindow, UM_REBUILD, 0, 0), displayList.count)}));
@@ -144,6 +157,11 @@ TEST_F(Catalogue, AnotherProgramsFontChangeRescansTheInstalledFonts)
     const std::string font = TempDir("ZvChng") + "ZvChngSans.ttf";
     RenamedFont("DejaVuSans.ttf", "ZvChng"), AddFontResourceA(font.c_str()), SendMessageA(mainWindow, WM_FONTCHANGE, 0, 0);
     EXPECT_TRUE(std::any_of(catalogue.records, catalogue.records + catalogue.count, [](const FontRecord *r) { return !strcmp(r->logFont.lfFaceName, "ZvChng Sans"); }));
+    const int count = catalogue.count; /* a family reported again, the first or the last, is not kept twice */
+    for (FontRecord *r : {catalogue.records[0], catalogue.records[count - 1]}) AppendFontRecord(&r->logFont, &r->textMetrics, r->fontType, 0);
+    EXPECT_EQ(count, catalogue.count);
+    EXPECT_EQ(catalogue.records + count, std::adjacent_find(catalogue.records, catalogue.records + count, [](const FontRecord *a, const FontRecord *b) { return !strcmp(a->logFont.lfFaceName, b->logFont.lfFaceName); }));
+    EXPECT_STREQ("", catalogue.records[0]->filePath);
     ForgetFonts("ZvChng");
 }
 
@@ -152,8 +170,7 @@ TEST_F(Catalogue, AnotherProgramsFontChangeRescansTheInstalledFonts)
 TEST_F(Catalogue, NoMemoryWarnsOnceAndKeepsTheRecordsMadeBefore)
 {
     std::vector<FontRecord> files;
-    for (const char *name : {"a", "b", "c", "d", "e", "f"})
-        files.push_back(File(name, REGULAR, name));
+    for (const char *name : {"a", "b", "c", "d", "e", "f"}) files.push_back(File(name, REGULAR, name));
     const Names all = Records((Fill(files), catalogue));
     const struct { int made, failing; } appends[] = {{2, 0}, {2, 1}, {3, 0}}; /* the array full, the record */
     for (const auto &a : appends) {

@@ -9,6 +9,8 @@
 #include "harness.h"
 #include "tests/collection.h"
 
+#include <commctrl.h>
+
 typedef Program Scan;
 typedef std::vector<std::string> Names;
 
@@ -29,22 +31,25 @@ TEST_F(Scan, OnlyTtfNamesAreReadSubfoldersWhenAskedEachCopyCountsAndEscapeHeldEn
 {
     std::string folder = TempDir("scan"), sans = ReadFile(Font("dejavu/DejaVuSans.ttf"));
     CreateDirectoryA((folder + "sub").c_str(), NULL), CreateDirectoryA((folder + "sub\\deeper").c_str(), NULL);
-    for (const char *name : {"a.ttf", "B.TTF", "c.ttfx", "d.txt", "ttf", "sub\\a.ttf", "sub\\deeper\\f.Ttf"})
-        WriteFile(folder + name, sans);
+    for (const char *name : {"a.ttf", "B.TTF", "c.ttfx", "d.txt", "ttf", "g.otf", "sub\\a.ttf", "sub\\deeper\\f.Ttf"}) WriteFile(folder + name, sans);
     WriteFile(folder + "e.ttf", "no font");
     EXPECT_EQ((std::vector<std::string>{"B.TTF", "a.ttf"}), Read(folder, 0));
     EXPECT_EQ((std::vector<std::string>{"B.TTF", "a.ttf", "sub\\a.ttf", "sub\\deeper\\f.Ttf"}), Read(folder, 1));
     EXPECT_EQ(std::make_pair(5, 5), progressAtEnd); /* the scan's bar went through every .ttf name it counted */
     EXPECT_EQ(4, displayList.count);
     EXPECT_EQ(0u, Read(folder + "missing\\", 1).size());
+    EXPECT_EQ(1u, Read(folder + "sub\\deeper\\", 0).size()); EXPECT_EQ(std::make_pair(1, 1), progressAtEnd); /* one file */
+    progressAtEnd = {-1, -1}, CreateDirectoryA((folder + "none").c_str(), NULL);
+    EXPECT_EQ(0u, Read(folder + "none\\", 1).size()); EXPECT_EQ(std::make_pair(-1, -1), progressAtEnd); /* no bar for no file */
+    EXPECT_TRUE(FindWindowA(NULL, "Progress: (press ESC to cancel)") == NULL) << "the scan's dialog outlived it";
     /* Escape held: the scan ends after the file being read, once the key is let go */
     EscapeKey(true);
     ASSERT_LT(GetAsyncKeyState(VK_ESCAPE), 0) << "Escape never went down";
     std::thread release([] { Sleep(500), EscapeKey(false); });
     DWORD start = GetTickCount();
     EXPECT_EQ(1u, Read(folder, 1).size());
-    release.join();
     EXPECT_GE(GetTickCount() - start, 400u); /* it waited while the key was held */
+    release.join();
 }
 
 TEST_F(Scan, LongPathsCutFilesFailingReadsAndOtherFilesGiveNoRecord)
@@ -69,6 +74,22 @@ TEST_F(Scan, LongPathsCutFilesFailingReadsAndOtherFilesGiveNoRecord)
 }
 
 
+/* The scan's bar counts steps itself between repaints: whatever it is asked, it answers
+ * as the control alone would, wrapping past its end and taking a new step or range. */
+TEST_F(Scan, TheScanBarAnswersEveryMessageAsAPlainProgressBarDoes)
+{
+    HWND dialog = NULL, bar = CreateScanProgress(7, &dialog), plain = CreateWindowExA(0, PROGRESS_CLASSA, NULL, WS_CHILD, 0, 0, 99, 9, dialog, NULL, NULL, NULL);
+    ASSERT_TRUE(bar != NULL && plain != NULL);
+    SendMessageA(plain, PBM_SETRANGE32, 0, 7), SendMessageA(plain, PBM_SETSTEP, 1, 0);
+    const struct { UINT message; WPARAM w; LPARAM l; } asked[] = {{PBM_GETPOS}, {PBM_STEPIT}, {PBM_STEPIT}, {PBM_GETPOS}, {PBM_SETSTEP, 3},
+        {PBM_STEPIT}, {PBM_GETPOS}, {PBM_STEPIT}, {PBM_STEPIT}, {PBM_GETPOS}, {PBM_SETPOS, 2}, {PBM_STEPIT}, {PBM_DELTAPOS, 1}, {PBM_STEPIT},
+        {PBM_GETPOS}, {PBM_SETRANGE32, 0, 4}, {PBM_STEPIT}, {PBM_STEPIT}, {PBM_GETPOS}, {PBM_SETRANGE, 0, MAKELPARAM(1, 9)}, {PBM_STEPIT},
+        {PBM_SETSTEP, 0}, {PBM_STEPIT}, {PBM_GETPOS}, {PBM_SETSTEP, (WPARAM)-2}, {PBM_STEPIT}, {PBM_STEPIT}, {PBM_GETPOS}, {PBM_GETRANGE}};
+    for (size_t i = 0; i < sizeof asked / sizeof asked[0]; i++)
+        EXPECT_EQ(SendMessageA(plain, asked[i].message, asked[i].w, asked[i].l), SendMessageA(bar, asked[i].message, asked[i].w, asked[i].l)) << i;
+    DestroyWindow(dialog);
+}
+
 static void Age(const std::string &path) /* a last-write time long past */
 {
     FILETIME past = {0, 0x01D00000};
@@ -90,20 +111,22 @@ TEST_F(Scan, ARescanOpensOnlyFilesWhoseSizeTimeOrNameChangedAndShowsWhatIsOnDisk
     std::string zvresc = TempDir("Zvresc");
     RenamedFont("DejaVuSans.ttf", "Zvresc");                    /* as long as DejaVu Sans */
     std::string renamed = ReadFile(zvresc + "ZvrescSans.ttf");
+    WriteFile(folder + "keep.ttf", renamed);                    /* new bytes of the same size: a new time alone */
+    EXPECT_EQ("keep.ttf:Zvresc Sans#0", Read(folder, 1, true)[2]);
     WriteFile(folder + "bytes.ttf", renamed);                   /* new bytes, new time */
     WriteFile(folder + "size.ttf", renamed + "tail"), Age(folder + "size.ttf"); /* new size alone */
     WriteFile(folder + "swap.new", serif), MoveFileExA((folder + "swap.new").c_str(), (folder + "swap.ttf").c_str(), MOVEFILE_REPLACE_EXISTING);
     DeleteFileA((folder + "gone.ttf").c_str()), MoveFileA((folder + "old.ttf").c_str(), (folder + "new.ttf").c_str());
     DeleteFileA((folder + "sub\\in.ttf").c_str()), RemoveDirectoryA((folder + "sub").c_str());
     CreateDirectoryA((folder + "added").c_str(), NULL), WriteFile(folder + "added\\in.ttf", serif);
-    EXPECT_EQ((Names{"added\\in.ttf:DejaVu Serif#0", "bytes.ttf:Zvresc Sans#0", "keep.ttf:DejaVu Sans#0", "new.ttf:DejaVu Sans#0",
+    EXPECT_EQ((Names{"added\\in.ttf:DejaVu Serif#0", "bytes.ttf:Zvresc Sans#0", "keep.ttf:Zvresc Sans#0", "new.ttf:DejaVu Sans#0",
                      "size.ttf:Zvresc Sans#0", "swap.ttf:DejaVu Serif#0"}), Read(folder, 1, true));
-    EXPECT_EQ(5u, fontReadCounters.files) << "the changed, renamed and added files";
+    EXPECT_EQ(6u, fontReadCounters.files) << "the changed, renamed and added files";
     settings.allFontFiles = 1; /* another kind of scan reads every file again; a collection gives each face */
     const Names all = Read(folder, 1, true);
-    EXPECT_EQ(5u + 9, fontReadCounters.files); /* the collection opened once per face */
+    EXPECT_EQ(6u + 9, fontReadCounters.files); /* the collection opened once per face */
     EXPECT_EQ(all, Read(folder, 1, true));
-    EXPECT_EQ(5u + 9, fontReadCounters.files);
+    EXPECT_EQ(6u + 9, fontReadCounters.files);
     EXPECT_TRUE(std::count(all.begin(), all.end(), "pair.ttf:DejaVu Sans#0") && std::count(all.begin(), all.end(), "pair.ttf:DejaVu Serif#1"));
 }
 
@@ -114,12 +137,10 @@ TEST_F(Scan, ARescanOpensOnlyFilesWhoseSizeTimeOrNameChangedAndShowsWhatIsOnDisk
 TEST_F(Scan, RunningOutOfMemoryEmptiesTheFilesKeptAndLosesARecordOnlyWhenThereIsNothingToGiveUp)
 {
     std::string folder = TempDir("memory"), sans = ReadFile(Font("dejavu/DejaVuSans.ttf"));
-    for (const char *name : {"a.ttf", "b.ttf", "c.ttf"})
-        WriteFile(folder + name, sans);
+    for (const char *name : {"a.ttf", "b.ttf", "c.ttf"}) WriteFile(folder + name, sans);
     for (int failing = 0; failing < 10; failing++) {
         EmptyScanCache();
-        if (failing < 2)
-            ScriptExpect(Box("Not enough memory"));
+        if (failing < 2) ScriptExpect(Box("Not enough memory"));
         SetFault(FAULT_HEAP, failing, 1);
         EXPECT_EQ(failing < 2 ? 2u : 3u, Read(folder, 0).size()) << failing;
         ClearFaults();

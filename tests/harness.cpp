@@ -66,8 +66,7 @@ void ShowCells(int count)
 
 void ScanFolder(const std::string &folder, int subfolders)
 {
-    snprintf(settings.currentDirectory, NAME_SIZE, "%s", folder.c_str());
-    settings.directoryChosen = 1, settings.includeSubdirectories = subfolders, SendCommand(CMD_FROM_DIRECTORY);
+    snprintf(settings.currentDirectory, NAME_SIZE, "%s", folder.c_str()), settings.directoryChosen = 1, settings.includeSubdirectories = subfolders, SendCommand(CMD_FROM_DIRECTORY);
 }
 
 void Program::SetUpTestSuite()
@@ -85,16 +84,8 @@ void Program::SetUpTestSuite()
 
 void Program::TearDownTestSuite() { StopZenvrix(); }
 
-void Program::SetUp()
-{
-    ClearFaults(), ResetViewSettings(), SendMessageA(mainWindow, UM_RESCAN, 0, 0), Refresh(), ScriptBegin();
-}
-
-void Program::TearDown()
-{
-    EXPECT_EQ("", ScriptEnd());
-    ClearFaults();
-}
+void Program::SetUp() { ClearFaults(), ResetViewSettings(), SendMessageA(mainWindow, UM_RESCAN, 0, 0), Refresh(), ScriptBegin(); }
+void Program::TearDown() { EXPECT_EQ("", ScriptEnd()); ClearFaults(); }
 
 static std::vector<DialogStep> steps;
 static size_t next;
@@ -131,12 +122,9 @@ static void Answer(HWND box)
         return;
     }
     next++;
-    if (step->inspect)
-        step->inspect(box);
-    for (const auto &edit : step->edits)
-        SetDlgItemTextA(box, edit.first, edit.second.c_str());
-    for (const auto &check : step->checks)
-        CheckDlgButton(box, check.first, check.second ? BST_CHECKED : BST_UNCHECKED);
+    if (step->inspect) step->inspect(box);
+    for (const auto &edit : step->edits) SetDlgItemTextA(box, edit.first, edit.second.c_str());
+    for (const auto &check : step->checks) CheckDlgButton(box, check.first, check.second ? BST_CHECKED : BST_UNCHECKED);
     if (step->press != 0 && IsWindow(box))
         PostMessageA(box, WM_COMMAND, MAKEWPARAM(step->press, BN_CLICKED), (LPARAM)GetDlgItem(box, step->press));
 }
@@ -170,8 +158,7 @@ void ScriptBegin(void)
         SetWindowLongPtrA(answerer, GWLP_WNDPROC, (LONG_PTR)ScriptProc);
     }
     steps.clear(), errors.clear(), answered.clear(), next = 0;
-    if (hook == NULL)
-        hook = SetWindowsHookExA(WH_CBT, ScriptHook, NULL, GetCurrentThreadId());
+    if (hook == NULL) hook = SetWindowsHookExA(WH_CBT, ScriptHook, NULL, GetCurrentThreadId());
 }
 
 void ScriptExpect(const DialogStep &step) { steps.push_back(step); }
@@ -180,8 +167,7 @@ std::string ScriptEnd(void)
 {
     PumpMessages();
     UnhookWindowsHookEx(hook), hook = NULL;
-    for (size_t i = next; i < steps.size(); i++)
-        errors += "missing box '" + steps[i].caption + "': '" + steps[i].text + "'\n";
+    for (size_t i = next; i < steps.size(); i++) errors += "missing box '" + steps[i].caption + "': '" + steps[i].text + "'\n";
     steps.clear();
     return errors;
 }
@@ -200,8 +186,7 @@ Capture CaptureWindow(HWND window)
     HGDIOBJ previous = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, capture.width, capture.height, source, 0, 0, SRCCOPY), SelectObject(memory, previous);
     GetDIBits(memory, bitmap, 0, capture.height, capture.pixels.data(), &info, DIB_RGB_COLORS);
-    for (unsigned &pixel : capture.pixels)
-        pixel &= 0xFFFFFF;
+    for (unsigned &pixel : capture.pixels) pixel &= 0xFFFFFF;
     DeleteObject(bitmap), DeleteDC(memory), ReleaseDC(window, source);
     return capture;
 }
@@ -229,16 +214,8 @@ std::string TempDir(const std::string &name)
     return folder;
 }
 
-std::string ReadFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteFile(const std::string &path, const std::string &bytes)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), (std::streamsize)bytes.size());
-}
+std::string ReadFile(const std::string &path) { std::ifstream in(path, std::ios::binary); return {std::istreambuf_iterator<char>(in), {}}; }
+void WriteFile(const std::string &path, const std::string &bytes) { std::ofstream(path, std::ios::binary).write(bytes.data(), (std::streamsize)bytes.size()); }
 
 void RenamedFont(const std::string &dejaVuFile, const std::string &prefix)
 {
@@ -258,8 +235,7 @@ void ForgetFonts(const std::string &prefix)
         HANDLE find = FindFirstFileA((folder + prefix + "*").c_str(), &entry);
         for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &entry)) {
             for (int n = 0; n < 16 && RemoveFontResourceA((folder + entry.cFileName).c_str()); n++) {}
-            if (copies)
-                DeleteFileA((folder + entry.cFileName).c_str());
+            if (copies) DeleteFileA((folder + entry.cFileName).c_str());
         }
         FindClose(find);
     }
@@ -305,10 +281,8 @@ int RunLinux(const std::string &command, std::string *output)
         if (GetTickCount() - start > 60000)
             return -1;
     int result = atoi(ReadFile(code).c_str());
-    if (output != NULL)
-        *output = ReadFile(WindowsPath(stem + ".out"));
-    for (const char *ending : {".sh", ".out", ".code"})
-        DeleteFileA(WindowsPath(stem + ending).c_str());
+    if (output != NULL) *output = ReadFile(WindowsPath(stem + ".out"));
+    for (const char *ending : {".sh", ".out", ".code"}) DeleteFileA(WindowsPath(stem + ending).c_str());
     return result;
 }
 

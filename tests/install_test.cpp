@@ -47,8 +47,7 @@ protected:
     {
         Program::SetUp(), Immutable("-i"), ForgetFonts(kPrefix), RegDeleteKeyA(HKEY_CURRENT_USER, fontKeyNt);
         folder = TempDir(kPrefix);
-        for (const char *file : {"DejaVuSans.ttf", "DejaVuSans-Bold.ttf", "DejaVuSans-Oblique.ttf"})
-            RenamedFont(file, kPrefix);
+        for (const char *file : {"DejaVuSans.ttf", "DejaVuSans-Bold.ttf", "DejaVuSans-Oblique.ttf"}) RenamedFont(file, kPrefix);
         ScanFolder(folder);
         ASSERT_EQ(3, catalogue.count);
         before = SystemState();

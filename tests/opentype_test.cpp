@@ -101,8 +101,7 @@ TEST_F(OpenType, EveryFaceOfEveryKindIsScannedDrawnPrintedAndInstalledAsItsOwn)
         int column = i % settings.columns, row = i / settings.columns, w = (int)L.cellWidth;
         int x0 = (int)(column * (double)L.cellWidth + L.originX), y0 = (int)(row * (double)L.cellHeight + L.originY + L.lineHeight);
         int h = (int)(L.cellTopOffset + L.cellHeight - L.lineHeight);
-        if (!r->postScriptOutlines)
-            continue;
+        if (!r->postScriptOutlines) continue;
         ASSERT_TRUE(x0 + w <= width && y0 + h <= height && row < L.rowsPerPage) << label;
         unsigned *bits; /* the same text drawn on a screen bitmap */
         BITMAPINFO info = {{sizeof info.bmiHeader, w, -h, 1, 32}};
@@ -130,8 +129,7 @@ TEST_F(OpenType, EveryFaceOfEveryKindIsScannedDrawnPrintedAndInstalledAsItsOwn)
     SendCommand(CMD_TEXT_DEFINE);
     std::string text = Print(Dialog("Print")).text;
     size_t cells = 0, at = 0; /* in every TrueType cell, wrapped after 16 characters there */
-    while ((at = text.find("Ελληνικά Кирилли", at) + 1) != 0)
-        cells++;
+    while ((at = text.find("Ελληνικά Кирилли", at) + 1) != 0) cells++;
     EXPECT_EQ(4u, cells) << text;
     EXPECT_NE(std::string::npos, text.find("ZvOtypΕλληνικά.ttf")) << "the file name label as written";
     ASSERT_EQ(all, Shown());

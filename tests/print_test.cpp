@@ -13,8 +13,7 @@ static std::function<void()> onSheet; /* runs after each sheet is drawn */
 static HHOOK sheetHook;
 static LRESULT CALLBACK AfterMessage(int code, WPARAM wParam, LPARAM lParam)
 {
-    if (code == HC_ACTION && ((CWPRETSTRUCT *)lParam)->message == UM_DRAWPAGE && printing && onSheet)
-        onSheet();
+    if (code == HC_ACTION && ((CWPRETSTRUCT *)lParam)->message == UM_DRAWPAGE && printing && onSheet) onSheet();
     return CallNextHookEx(sheetHook, code, wParam, lParam);
 }
 TEST_F(Printing, PagesCopiesCollationAndRangesArriveInOrder)
@@ -68,8 +67,7 @@ TEST_F(Printing, EscapeAfterAPageAbortsTheWholeJob)
     HDC job = NULL;
     onSheet = [&] {
         job = printerSetup.printDlg.hDC;
-        if (!release.joinable())
-            EscapeKey(true), release = std::thread([] { Sleep(300), EscapeKey(false); });
+        if (!release.joinable()) EscapeKey(true), release = std::thread([] { Sleep(300), EscapeKey(false); });
     };
     sheetHook = SetWindowsHookExA(WH_CALLWNDPROCRET, AfterMessage, NULL, GetCurrentThreadId());
     Printout printed = Print(Edit(Dialog("Print"), PRINT_COPIES, "2"), 40);
@@ -89,8 +87,7 @@ TEST_F(Printing, AKnownPrinterIsNotAskedAgainAndTheMarginsDialogTakesFourUnsigne
     settings.marginTop = 1.0f, settings.marginRight = 4294967296.0f; /* shown as unsigned numbers */
     const int fields[] = {IDC_MARGIN_LEFT, IDC_MARGIN_RIGHT, IDC_MARGIN_TOP, IDC_MARGIN_BOTTOM};
     auto fill = [&](HWND dialog, std::vector<std::string> texts) {
-        for (int i = 0; i < 4; i++)
-            SetDlgItemTextA(dialog, fields[i], texts[i].c_str());
+        for (int i = 0; i < 4; i++) SetDlgItemTextA(dialog, fields[i], texts[i].c_str());
     };
     ScriptExpect(Inspect(Dialog("Margins", 0), [&](HWND dialog) {
         for (int i = 0; i < 4; i++)
@@ -114,8 +111,7 @@ typedef Program WithoutPrinter;
 
 TEST_F(WithoutPrinter, StartUpWarnedAndPrintingWarnsAgain)
 {
-    if (getenv("ZENVRIX_WITHOUT_PRINTER") == NULL)
-        GTEST_SKIP() << "runs only in the CTest entry without a printer";
+    if (getenv("ZENVRIX_WITHOUT_PRINTER") == NULL) GTEST_SKIP() << "runs only in the CTest entry without a printer";
     EXPECT_EQ(0, printerSetup.printerKnown);
     ScriptExpect(Box("Printer HDC error!")), SendCommand(CMD_PRINT);
 }

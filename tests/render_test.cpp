@@ -13,8 +13,7 @@ TEST_F(Grid, ADoubleClickHitsACellOnlyStrictlyInsideItsEdges)
     const struct { int x, y; bool hit; } clicks[] = {
         {x0 + 1, ys + 1, true}, {x1 - 1, y1 - 1, true}, {x0, y, false}, {x1, y, false}, {x, ys, false}, {x, y1, false}};
     for (const auto &click : clicks) {
-        if ((shell.selectedFont = -1, click.hit))
-            ScriptExpect(Box(textHowToInstall, "Information"));
+        if ((shell.selectedFont = -1, click.hit)) ScriptExpect(Box(textHowToInstall, "Information"));
         SendMessageA(clientWindow, WM_LBUTTONDBLCLK, 0, MAKELPARAM(click.x, click.y));
         EXPECT_EQ("", ScriptEnd()) << click.x << "," << click.y;
         EXPECT_EQ(click.hit ? 1 : -1, shell.selectedFont) << click.x << "," << click.y;
@@ -58,8 +57,7 @@ TEST_F(Grid, ATabEndsTheDrawnPartOfASampleLineOneCharacterEarlyAndAnyCharacterAf
     settings.sampleText = settings.customText;
     Capture captures[6]; /* 3 and 4 differ only in a line holding one character 1; a carriage return is not counted */
     const char *const texts[] = {"ab\tcd\nx", "ab\tcX\nx", "zb\tcd\nx", "ab\tcd\n", "ab\tcd\n\x01", "ab\tcd\r\nx"};
-    for (int i = 0; i < 6; i++)
-        strcpy(settings.customText, texts[i]), Refresh(), captures[i] = CaptureWindow(clientWindow);
+    for (int i = 0; i < 6; i++) strcpy(settings.customText, texts[i]), Refresh(), captures[i] = CaptureWindow(clientWindow);
     EXPECT_EQ(0, Differences(captures[0], captures[1]) + Differences(captures[0], captures[5]));
     EXPECT_GT(Differences(captures[0], captures[2]), 0);
     EXPECT_GT(Differences(captures[3], captures[4]), 0);

@@ -118,8 +118,7 @@ typedef Program At144Dpi;
 /* Without a printer the page figures follow the screen too. */
 TEST_F(At144Dpi, TheGridAndTheInfoDialogFollowTheScreensResolution)
 {
-    if (getenv("ZENVRIX_AT_144_DPI") == NULL)
-        GTEST_SKIP() << "runs only in the CTest entry whose prefix is at 144 dpi";
+    if (getenv("ZENVRIX_AT_144_DPI") == NULL) GTEST_SKIP() << "runs only in the CTest entry whose prefix is at 144 dpi";
     ShowCells(100);
     RECT outer, inner, bar, frame; /* the client at 800 x 600 */
     GetWindowRect(mainWindow, &outer), GetClientRect(clientWindow, &inner);

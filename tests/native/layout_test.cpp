@@ -36,8 +36,7 @@ struct Expected { const char *name; double value, (*actual)(const PageLayout &);
 void ExpectLayout(const LayoutInputs &in, const std::vector<Expected> &fields, const std::string &what = "")
 {
     PageLayout L = Compute(in);
-    for (const Expected &field : fields)
-        EXPECT_EQ(field.value, field.actual(L)) << field.name << " " << what;
+    for (const Expected &field : fields) EXPECT_EQ(field.value, field.actual(L)) << field.name << " " << what;
 }
 
 TEST(Layout, ScreenDefaultsPrintedSheetAndPreview)
@@ -61,8 +60,7 @@ TEST(Layout, ScreenDefaultsPrintedSheetAndPreview)
             FIELD(visibleRows, 12), FIELD(sheetRowsPerPage, 22), FIELD(pageCount, 2), FIELD(lastPageFill, 54), FIELD(originY, 0)}},
         {"unequal resolutions", unequal, {FIELD(scaleX, (float)(800.0 / 2480)), FIELD(scaleY, (float)(800.0 / 2480 / 2)),
             FIELD(sampleFontHeight, -20)}}};
-    for (const auto &c : cases)
-        ExpectLayout(c.in, c.fields, c.what);
+    for (const auto &c : cases) ExpectLayout(c.in, c.fields, c.what);
 }
 
 TEST(Layout, PagesCountRowsAndTheLastSheetsFill)

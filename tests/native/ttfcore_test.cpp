@@ -65,8 +65,7 @@ struct Name { unsigned platform, language, id; std::string bytes; };
 Name Win(unsigned id, unsigned language, const std::string &text)
 {
     std::string wide;
-    for (char c : text)
-        wide += std::string(1, '\0') + c;
+    for (char c : text) wide += std::string(1, '\0') + c;
     return {3, language, id, wide};
 }
 Name Mac(unsigned id, const std::string &text) { return {1, 0, id, text}; }
@@ -79,8 +78,7 @@ Bytes WithNames(const std::vector<Name> &names)
     for (size_t i = 0; i < names.size(); i++) {
         const unsigned fields[] = {names[i].platform, names[i].platform == 3, names[i].language, names[i].id,
                                    (unsigned)names[i].bytes.size(), (unsigned)(table.size() - 6 - 12 * names.size())};
-        for (int f = 0; f < 6; f++)
-            Put16(table, 6 + 12 * i + 2 * f, fields[f]);
+        for (int f = 0; f < 6; f++) Put16(table, 6 + 12 * i + 2 * f, fields[f]);
         table.insert(table.end(), names[i].bytes.begin(), names[i].bytes.end());
     }
     Put32(font, Record(font, "name") + 8, (uint32_t)font.size());
@@ -146,6 +144,7 @@ TEST(Names, TheBestRankedRecordIsTakenAndCutToItsMember)
         /* UTF-8 as the code page (the converter passes the bytes through): cut only between characters */
         {"UTF-8: 100 bytes", {Win(4, 0x409, std::string(98, 'w') + "\xE6\x97\xA5")}, 0x409, std::string(98, 'w'), "", 1},
         {"UTF-8: a lead byte of E0 starts three", {Win(4, 0x409, std::string(98, 'w') + "\xE0\xA4\x85")}, 0x409, std::string(98, 'w'), "", 1},
+        {"UTF-8: a lead byte of F0 starts four", {Win(4, 0x409, std::string(97, 'w') + "\xF0\x9F\x98\x80")}, 0x409, std::string(97, 'w'), "", 1},
         {"UTF-8: not to the code units, the family to 31", {Name{3, 0x409, 4, std::string("\1A\1B\1C", 6)}, Win(1, 0x409, std::string(30, 'f') + "\xD0\xB6")},
          0x409, "\x82" "A\x82" "B\x82" "C", std::string(30, 'f'), 1},
         {"UTF-8: a Macintosh family", {Mac(1, std::string(30, 'm') + "\xD0\xB6")}, 0x409, "", std::string(30, 'm'), 1}};
@@ -241,8 +240,7 @@ bool Agree(Bytes &file, Bytes &stale, size_t length, uint32_t chunk)
     Source source = {&file, (uint32_t)length, -1, {}};
     SfntImageOnDemand(&image, stale.data(), (uint32_t)length, ReadFromSource, &source, chunk);
     bool same = ReadSfntFont(&image, &kEnglish, &b) == ra && memcmp(&a, &b, sizeof a) == 0;
-    for (const auto &range : source.written)
-        memset(stale.data() + range.first, 0xA5, range.second);
+    for (const auto &range : source.written) memset(stale.data() + range.first, 0xA5, range.second);
     ASAN_UNPOISON_MEMORY_REGION(file.data(), file.size());
     return same;
 }
