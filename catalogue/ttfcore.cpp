@@ -22,6 +22,7 @@ static const uint32_t kTtcOffsetSize = 4;
 /* Table record */
 static const uint32_t kTableRecordTag = 0;
 static const uint32_t kTableRecordOffset = 8;
+static const uint32_t kTableRecordLength = 12;
 static const uint32_t kTableRecordSize = 16;
 /* name table */
 static const uint32_t kNameCount = 2;
@@ -191,6 +192,13 @@ int FindSfntTable(SfntImage *image, const char *tag, uint32_t *tableOffset)
 int FindSfntTableAt(SfntImage *image, uint32_t directory, const char *tag,
                     uint32_t *tableOffset)
 {
+    uint32_t length;
+    return FindSfntTableSpan(image, directory, tag, tableOffset, &length);
+}
+
+int FindSfntTableSpan(SfntImage *image, uint32_t directory, const char *tag,
+                      uint32_t *tableOffset, uint32_t *tableLength)
+{
     unsigned numTables = SfntU16(image, (uint64_t)directory + kSfntNumTables);
     /* The stored searchRange, entrySelector and rangeShift are not trusted. */
     unsigned entrySelector = 0;
@@ -215,7 +223,9 @@ int FindSfntTableAt(SfntImage *image, uint32_t directory, const char *tag,
     uint32_t offset = SfntU32(image, record + kTableRecordOffset);
     if (offset >= image->size)
         return 0;
+    uint32_t length = SfntU32(image, record + kTableRecordLength);
     *tableOffset = offset;
+    *tableLength = length < image->size - offset ? length : image->size - offset;
     return 1;
 }
 

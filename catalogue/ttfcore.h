@@ -98,6 +98,9 @@ int FindSfntTable(SfntImage *image, const char *tag, uint32_t *tableOffset);
  * collection), whatever its version. */
 int FindSfntTableAt(SfntImage *image, uint32_t directory, const char *tag,
                     uint32_t *tableOffset);
+/* The same with the table's length, cut to the bytes the image has after its start. */
+int FindSfntTableSpan(SfntImage *image, uint32_t directory, const char *tag,
+                      uint32_t *tableOffset, uint32_t *tableLength);
 
 /* The faces of an image, read with `kinds`: a collection gives the faces whose
  * entry in its offset table lies inside the image (at most kSfntFaceLimit) and
