@@ -376,6 +376,7 @@ static LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam)
             SetSampleText(window, settings.customText);
         break;
     case CMD_NATIONAL_CODEPAGE: Toggle(window, &settings.nationalCodepage); break;
+    case CMD_OWN_SCRIPT: Toggle(window, &settings.ownScript); break;
     case CMD_LABEL_SMALL: SetLabelScale(window, 1.0f); break;
     case CMD_LABEL_MEDIUM: SetLabelScale(window, 1.25f); break;
     case CMD_LABEL_LARGE: SetLabelScale(window, 1.5f); break;

@@ -19,6 +19,7 @@ void ResetViewSettings(void)
     settings.allStyles = 1;
     settings.sampleText = settings.shortText;
     settings.nationalCodepage = 0;
+    settings.ownScript = 1;
     settings.labelMode = LABEL_FULL_NAME;
     settings.labelScale = 1.0f;
     settings.separatorLines = 0;
@@ -135,6 +136,7 @@ void SyncToolbarAndMenu(HWND mainWindow, HWND toolbar)
     Mark(menu, CMD_TEXT_SHORT, settings.sampleText == settings.shortText);
     Mark(menu, CMD_TEXT_FULL, settings.sampleText == settings.fullText);
     Mark(menu, CMD_TEXT_CUSTOM, settings.sampleText == settings.customText);
+    Mark(menu, CMD_OWN_SCRIPT, settings.ownScript);
     Mark(menu, CMD_FILTER_ON, settings.filterOn);
     Mark(menu, CMD_INSTALLED_FONTS, !settings.sourceIsDirectory);
     Mark(menu, CMD_FROM_DIRECTORY, settings.sourceIsDirectory);

@@ -33,6 +33,7 @@ struct ViewSettings {
     char fullText[SHORT_TEXT_SIZE];
     char customText[CUSTOM_TEXT_SIZE];
     int nationalCodepage;
+    int ownScript;               /* faces lacking the example text show their own script */
     int labelMode;               /* LabelMode */
     float labelScale;            /* 1.0, 1.25, 1.5 */
     int separatorLines;

@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include "scriptcore.h"
+
 /* One font: an installed family, or one font file (one face of a collection).  A
  * flat block without pointers, copied whole from the Catalogue into the DisplayList. */
 struct FontRecord {
@@ -27,7 +29,14 @@ struct FontRecord {
     int postScriptOutlines;      /* an OpenType face with PostScript outlines */
     int faceIndex;               /* the face within its collection */
     int faceCount;               /* faces of the collection; 0 for a single font */
+    int sampleState;             /* SampleState: whether the face's cmap was read */
+    int lacksExample;            /* LACKS_SHORT_TEXT | LACKS_FULL_TEXT: unmapped characters */
+    WCHAR ownSample[kOwnSampleSize]; /* the sample in the face's own script, NUL-ended */
+    int catalogueIndex;          /* in a DisplayList copy: the Catalogue record copied */
 };
+
+enum SampleState { SAMPLE_UNREAD = 0, SAMPLE_READ = 1, SAMPLE_NO_CMAP = -1 };
+enum { LACKS_SHORT_TEXT = 1, LACKS_FULL_TEXT = 2 };
 
 /* A heap array of record pointers, absent (NULL) while empty.  The array has room
  * for capacity pointers, of which the first count are in use; it doubles when full,

@@ -400,9 +400,10 @@ int MatchesFilter(const FontRecord *record)
 
 /* ---- building the DisplayList ---- */
 
-/* Appends a whole copy of a Catalogue record; 0 (after the message) when memory
- * ran out, with the entries made before left as they are. */
-static int CopyToDisplayList(const FontRecord *record)
+/* Appends a whole copy of Catalogue record `index`, which remembers where it came
+ * from; 0 (after the message) when memory ran out, with the entries made before
+ * left as they are. */
+static int CopyToDisplayList(int index)
 {
     if (!MakeRoomForRecord(&displayList)) {
         ShowWarning(textNoMemory, NULL);
@@ -414,7 +415,8 @@ static int CopyToDisplayList(const FontRecord *record)
         ShowWarning(textNoMemory, NULL);
         return 0;
     }
-    memcpy(copy, record, sizeof(FontRecord));
+    memcpy(copy, catalogue.records[index], sizeof(FontRecord));
+    copy->catalogueIndex = index;
     displayList.records[displayList.count] = copy;
     displayList.count++;
     return 1;
@@ -507,12 +509,12 @@ static int BuildOnePerFamily(void)
             AddToFamily(&family, i, wanted);
             continue;
         }
-        if (open && !CopyToDisplayList(catalogue.records[ChosenRecord(&family, wanted)]))
+        if (open && !CopyToDisplayList(ChosenRecord(&family, wanted)))
             return -1;
         StartFamily(&family, i, wanted);
         open = 1;
     }
-    if (open && !CopyToDisplayList(catalogue.records[ChosenRecord(&family, wanted)]))
+    if (open && !CopyToDisplayList(ChosenRecord(&family, wanted)))
         return -1;
     return 1;
 }
@@ -526,11 +528,9 @@ int BuildDisplayList(void)
     int everyStyle = settings.allStyles && !settings.italic && !settings.bold;
     if (settings.sourceIsDirectory && !everyStyle)
         return BuildOnePerFamily();
-    for (int i = 0; i < catalogue.count; i++) {
-        const FontRecord *record = catalogue.records[i];
-        if (IsAdmitted(record) && !CopyToDisplayList(record))
+    for (int i = 0; i < catalogue.count; i++)
+        if (IsAdmitted(catalogue.records[i]) && !CopyToDisplayList(i))
             return -1;
-    }
     return 1;
 }
 

@@ -130,7 +130,8 @@ static FontFileResult ResultOf(TtfResult result)
 /* Reads the names and OS/2 fields of face `face` of the open file into info;
  * *faceCount gets the number of faces the file has. */
 static FontFileResult ReadOpenFont(HFILE file, int wholeFile, int kinds, int face,
-                                   TtfFontInfo *info, int *faceCount, int *collection)
+                                   TtfFontInfo *info, int *faceCount, int *collection,
+                                   FontRecord *sampleRecord)
 {
     if (fileBuffer == NULL)
         return FONT_FILE_CANT_READ;
@@ -164,7 +165,10 @@ static FontFileResult ReadOpenFont(HFILE file, int wholeFile, int kinds, int fac
         return FONT_FILE_CANT_READ;
     if (face >= *faceCount || !SfntFaceDirectory(&image, face, &directory))
         return FONT_FILE_NOT_TRUETYPE;
-    return ResultOf(ReadSfntFace(&image, directory, kinds, &platform, info));
+    FontFileResult result = ResultOf(ReadSfntFace(&image, directory, kinds, &platform, info));
+    if (result == FONT_FILE_OK && sampleRecord != NULL)
+        TakeSampleFromImage(&image, directory, sampleRecord);
+    return result;
 }
 
 static void CopyText(char *member, const char *text)
@@ -201,7 +205,7 @@ FontFileResult ReadFontFace(HDC dc, const char *directory, const char *fileName,
     TtfFontInfo info;
     int collection = 0;
     FontFileResult result = ReadOpenFont(file, wholeFile, kinds, face, &info, faceCount,
-                                         &collection);
+                                         &collection, record);
     _lclose(file);
     if (result != FONT_FILE_OK)
         return result;
@@ -242,7 +246,7 @@ int ReadFaceFullName(const char *path, int face, char *name, size_t size)
     int faceCount = 0;
     int collection = 0;
     FontFileResult result = ReadOpenFont(file, 0, SFNT_KINDS_ALL, face, &info, &faceCount,
-                                         &collection);
+                                         &collection, NULL);
     _lclose(file);
     if (result != FONT_FILE_OK)
         return 0;

@@ -43,11 +43,11 @@ static CellBox CellBoxAt(int column, int row)
 }
 
 /* The entry being visited; the walk hands its logFont, the first member. */
-static const FontRecord *CurrentRecord(const LOGFONTA *logFont)
+static FontRecord *CurrentRecord(const LOGFONTA *logFont)
 {
     if (displayPos >= 0 && displayPos < displayList.count && displayList.records != NULL)
         return displayList.records[displayPos];
-    return (const FontRecord *)logFont;
+    return (FontRecord *)logFont;
 }
 
 void FormatCellLabel(const FontRecord *record, char *label, int size)
@@ -205,6 +205,42 @@ static void SampleOut(HDC dc, int x, int y, const char *text, int count)
         DrawString(dc, x, y, text, count);
 }
 
+/* A face's own sample on the first line, at most charsPerLine characters of it (a
+ * surrogate pair is one); right-to-left text goes to GDI in logical order. */
+static void DrawOwnSample(HDC dc, const CellBox *box, const WCHAR *sample)
+{
+    int units = 0;
+    for (int shown = 0; sample[units] != 0 && shown < pageLayout.charsPerLine; shown++)
+        units += IS_HIGH_SURROGATE(sample[units]) && IS_LOW_SURROGATE(sample[units + 1]) ? 2 : 1;
+    int y = (int)(pageLayout.lineHeight + (double)box->y0);
+    if (sampleAsOutlines)
+        OutlineTextOutW(box->x0, y, sample, units);
+    else
+        TextOutW(dc, box->x0, y, sample, units);
+}
+
+/* The face's own sample where it stands in for the example text in force: never
+ * for a custom text.  An installed face's cmap is read when first needed, and what
+ * it gives is kept in the Catalogue record as well, for the next DisplayList. */
+static const WCHAR *OwnSample(FontRecord *record)
+{
+    int lacks = settings.sampleText == settings.shortText ? LACKS_SHORT_TEXT
+              : settings.sampleText == settings.fullText  ? LACKS_FULL_TEXT : 0;
+    if (!settings.ownScript || lacks == 0)
+        return NULL;
+    if (record->sampleState == SAMPLE_UNREAD) {
+        TakeSampleFromFace(&record->logFont, record);
+        int i = record->catalogueIndex;
+        FontRecord *origin = i >= 0 && i < catalogue.count ? catalogue.records[i] : NULL;
+        if (origin != NULL && memcmp(&origin->logFont, &record->logFont, sizeof(LOGFONTA)) == 0) {
+            origin->sampleState = record->sampleState;
+            origin->lacksExample = record->lacksExample;
+            memcpy(origin->ownSample, record->ownSample, sizeof record->ownSample);
+        }
+    }
+    return record->lacksExample & lacks ? record->ownSample : NULL;
+}
+
 /* A text with line feeds: one line per slot; carriage returns and tabs are not
  * counted, and the count is taken from the line's start. */
 static void DrawTextLines(HDC dc, const CellBox *box, const char *text)
@@ -247,10 +283,12 @@ static void DrawWrappedText(HDC dc, const CellBox *box, const char *text)
     }
 }
 
-static void DrawSampleLines(HDC dc, const CellBox *box)
+static void DrawSampleLines(HDC dc, const CellBox *box, const WCHAR *own)
 {
     const char *text = settings.sampleText != NULL ? settings.sampleText : "";
-    if (pageLayout.multiLineText)
+    if (own != NULL)
+        DrawOwnSample(dc, box, own);
+    else if (pageLayout.multiLineText)
         DrawTextLines(dc, box, text);
     else
         DrawWrappedText(dc, box, text);
@@ -259,21 +297,22 @@ static void DrawSampleLines(HDC dc, const CellBox *box)
 /* Wine's printer driver faults on text in a font with PostScript outlines, so on a
  * printer such a face never becomes the context's font: its lines are drawn as
  * outlines, or, when not even that can be set up, left out. */
-static void DrawSample(HDC dc, const CellBox *box, const FontRecord *record)
+static void DrawSample(HDC dc, const CellBox *box, FontRecord *record)
 {
     LOGFONTA face;
     SampleFace(dc, &record->logFont, &face);
+    const WCHAR *own = OwnSample(record);
     if (printing && record->postScriptOutlines) {
         sampleAsOutlines = BeginOutlineText(dc, &face);
         if (sampleAsOutlines)
-            DrawSampleLines(dc, box);
+            DrawSampleLines(dc, box, own);
         EndOutlineText();
         sampleAsOutlines = 0;
         return;
     }
     HFONT font = CreateFontIndirectA(&face);
     HGDIOBJ previous = SelectObject(dc, font);
-    DrawSampleLines(dc, box);
+    DrawSampleLines(dc, box, own);
     SelectObject(dc, previous);
     DeleteObject(font);
 }
@@ -313,7 +352,7 @@ int CALLBACK DrawFontCell(const LOGFONTA *logFont, const TEXTMETRICA *metrics,
     const PageLayout *L = &pageLayout;
     if (!L->valid || settings.columns < 1)
         return 0;
-    const FontRecord *record = CurrentRecord(logFont);
+    FontRecord *record = CurrentRecord(logFont);
     CellBox box = CellBoxAt(shell.cellColumn, shell.cellRow);
     char label[NAME_SIZE];
     FormatCellLabel(record, label, sizeof label);

@@ -31,6 +31,7 @@ int CALLBACK UnloadFontCallback(const LOGFONTA *logFont, const TEXTMETRICA *metr
  * EndOutlineText deletes what BeginOutlineText made (0: nothing could be made). */
 int BeginOutlineText(HDC target, const LOGFONTA *face);
 void OutlineTextOut(int x, int y, const char *text, int count);
+void OutlineTextOutW(int x, int y, const WCHAR *text, int count);
 void EndOutlineText(void);
 
 /* The label of a cell by labelMode (always the face name for installed fonts),

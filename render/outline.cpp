@@ -260,35 +260,11 @@ int BeginOutlineText(HDC target, const LOGFONTA *face)
     return 1;
 }
 
-void OutlineTextOut(int x, int y, const char *text, int count)
+/* Fills the outlines of the first glyphCount glyphs of cell.glyphs, the pen
+ * starting at x. */
+static void FillGlyphs(int x, int y, UINT glyphCount)
 {
     static const MAT2 identity = {{0, 1}, {0, 0}, {0, 0}, {0, 1}};
-    if (count <= 0 || !Reserve((void **)&cell.glyphs, &cell.glyphsRoom, count,
-                               sizeof *cell.glyphs))
-        return;
-    /* The characters become glyphs as the text path makes them: through the font's
-     * code page, or from their UTF-16 form where UTF-8 is the program's code page; a
-     * character the face lacks becomes its default glyph. */
-    UINT glyphCount = 0;
-    if (AnsiIsUtf8()) {
-        WCHAR wide[1024];
-        int n = MultiByteToWideChar(CP_UTF8, 0, text, count, wide, (int)(sizeof wide / sizeof wide[0]));
-        GCP_RESULTSW results;
-        ZeroMemory(&results, sizeof results);
-        results.lStructSize = sizeof results;
-        results.lpGlyphs = (LPWSTR)cell.glyphs;
-        results.nGlyphs = (UINT)count;
-        if (n > 0 && GetCharacterPlacementW(cell.memory, wide, n, 0, &results, 0) != 0)
-            glyphCount = results.nGlyphs;
-    } else {
-        GCP_RESULTSA results;
-        ZeroMemory(&results, sizeof results);
-        results.lStructSize = sizeof results;
-        results.lpGlyphs = (LPWSTR)cell.glyphs;
-        results.nGlyphs = (UINT)count;
-        if (GetCharacterPlacementA(cell.memory, text, count, 0, &results, 0) != 0)
-            glyphCount = results.nGlyphs;
-    }
     int penX = x;
     for (UINT i = 0; i < glyphCount; i++) {
         const UINT format = GGO_NATIVE | GGO_GLYPH_INDEX;
@@ -307,6 +283,44 @@ void OutlineTextOut(int x, int y, const char *text, int count)
     if (cell.contourCount > 0)
         PolyPolygon(cell.target, cell.points, cell.contours, cell.contourCount);
     cell.pointCount = cell.contourCount = 0;
+}
+
+/* The characters become glyphs as the text path makes them; a character the face
+ * lacks becomes its default glyph, and right-to-left runs are put in their order. */
+void OutlineTextOutW(int x, int y, const WCHAR *text, int count)
+{
+    if (count <= 0 || !Reserve((void **)&cell.glyphs, &cell.glyphsRoom, count,
+                               sizeof *cell.glyphs))
+        return;
+    GCP_RESULTSW results;
+    ZeroMemory(&results, sizeof results);
+    results.lStructSize = sizeof results;
+    results.lpGlyphs = (LPWSTR)cell.glyphs;
+    results.nGlyphs = (UINT)count;
+    if (GetCharacterPlacementW(cell.memory, text, count, 0, &results, GCP_REORDER) != 0)
+        FillGlyphs(x, y, results.nGlyphs);
+}
+
+/* Through the font's code page, or from the UTF-16 form where UTF-8 is the
+ * program's code page. */
+void OutlineTextOut(int x, int y, const char *text, int count)
+{
+    if (AnsiIsUtf8()) {
+        WCHAR wide[1024];
+        int n = MultiByteToWideChar(CP_UTF8, 0, text, count, wide, (int)(sizeof wide / sizeof wide[0]));
+        OutlineTextOutW(x, y, wide, n);
+        return;
+    }
+    if (count <= 0 || !Reserve((void **)&cell.glyphs, &cell.glyphsRoom, count,
+                               sizeof *cell.glyphs))
+        return;
+    GCP_RESULTSA results;
+    ZeroMemory(&results, sizeof results);
+    results.lStructSize = sizeof results;
+    results.lpGlyphs = (LPWSTR)cell.glyphs;
+    results.nGlyphs = (UINT)count;
+    if (GetCharacterPlacementA(cell.memory, text, count, 0, &results, 0) != 0)
+        FillGlyphs(x, y, results.nGlyphs);
 }
 
 void EndOutlineText(void)

@@ -83,6 +83,7 @@
 #define CMD_TEXT_CUSTOM        122
 #define CMD_TEXT_DEFINE        123
 #define CMD_NATIONAL_CODEPAGE  153
+#define CMD_OWN_SCRIPT         158
 /* Font name (labels) */
 #define CMD_LABEL_SMALL        143
 #define CMD_LABEL_MEDIUM       142

@@ -16,7 +16,7 @@ if [ ${#targets[@]} -eq 0 ]; then
 fi
 
 # The corpus: real fonts as they are, and the same fonts (.ttf and .otf) cut down
-# to their offset table, directory, name and OS/2 tables (small inputs run much
+# to their offset table, directory, name, OS/2 and cmap tables (small inputs run much
 # faster), and collections (versions 1 and 2) of three such fonts each.
 corpus="$native/fuzz-corpus/ttf"
 mkdir -p "$corpus"
@@ -39,7 +39,7 @@ def tables_of(data, base):
         at = base + 12 + 16 * i
         tag, _, offset, length = struct.unpack('>4sIII', data[at:at + 16])
         tables[tag] = data[offset:offset + length]
-    return data[base:base + 4], {t: tables[t] for t in tables if t in (b'OS/2', b'head', b'name')}
+    return data[base:base + 4], {t: tables[t] for t in tables if t in (b'OS/2', b'head', b'name', b'cmap')}
 
 def layout(faces, start):
     """Directories and tables of the faces from file offset start on."""

@@ -70,7 +70,7 @@ TEST_F(Shell, TheMenuChecksWhatIsInForceAndNormalAndAllStylesSetTheStyle)
     settings.sourceIsDirectory = 1; /* a folder: Bold, Normal, All styles twice, Italic, each style in force checked */
     const int steps[][2] = {{CMD_BOLD, CMD_BOLD}, {CMD_NORMAL, CMD_NORMAL}, {CMD_ALL_STYLES, CMD_ALL_STYLES}, {CMD_ALL_STYLES, CMD_NORMAL}, {CMD_ITALIC, CMD_ITALIC}};
     for (const auto &step : steps) {
-        std::set<int> checked, wanted = {CMD_TRUETYPE_ONLY, CMD_LABEL_FULLNAME, CMD_TEXT_SHORT, CMD_FROM_DIRECTORY, CMD_LABEL_SMALL, step[1]};
+        std::set<int> checked, wanted = {CMD_TRUETYPE_ONLY, CMD_LABEL_FULLNAME, CMD_TEXT_SHORT, CMD_OWN_SCRIPT, CMD_FROM_DIRECTORY, CMD_LABEL_SMALL, step[1]};
         for (int id = (SendCommand(step[0]), 100); id < 300; id++)
             if ((GetMenuState(GetMenu(mainWindow), id, MF_BYCOMMAND) & (MF_CHECKED | 0x80000000u)) == MF_CHECKED) /* -1: no such item */
                 checked.insert(id);

@@ -1,0 +1,75 @@
+/* facesample.cpp - what a font record keeps of its face's cmap: whether the face
+ * maps the two example texts, and the sample in its own script that stands in for
+ * them where it does not (cmapcore.h, scriptcore.h).
+ *
+ * A font file gives its cmap while it is read (ttfread.cpp); an installed face, or
+ * any record read without one, gives it through GetFontData the first time its
+ * cell is drawn (render/cell.cpp).  Either way it is read once per record. */
+#include "fontfiles.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+#include "../app/settings.h"
+#include "cmapcore.h"
+#include "scriptcore.h"
+
+/* The table tag as GetFontData takes it: the bytes in file order. */
+static const DWORD kCmapTag = 0x70616D63;
+
+/* 1 when coverage maps every character of an example text but its spaces. */
+static int MapsExample(const CmapCoverage *coverage, const char *text)
+{
+    WCHAR wide[SHORT_TEXT_SIZE];
+    int n = MultiByteToWideChar(CP_ACP, 0, text, lstrlenA(text), wide, SHORT_TEXT_SIZE);
+    return n <= 0 || CmapMapsText(coverage, (const uint16_t *)wide, n);
+}
+
+void TakeSampleFromTable(const unsigned char *table, uint32_t size, FontRecord *record)
+{
+    CmapCoverage coverage;
+    record->lacksExample = 0;
+    record->ownSample[0] = 0;
+    record->sampleState = SAMPLE_NO_CMAP;
+    if (ReadCmapCoverage(table, size, &coverage) != CMAP_OK)
+        return;
+    record->sampleState = SAMPLE_READ;
+    /* A symbol face draws its symbols for the example text. */
+    if (!coverage.symbol) {
+        ChooseOwnSample(&coverage, (uint16_t *)record->ownSample, kOwnSampleSize);
+        if (record->ownSample[0] != 0) {
+            record->lacksExample |= MapsExample(&coverage, settings.shortText) ? 0 : LACKS_SHORT_TEXT;
+            record->lacksExample |= MapsExample(&coverage, settings.fullText) ? 0 : LACKS_FULL_TEXT;
+        }
+    }
+    FreeCmapCoverage(&coverage);
+}
+
+void TakeSampleFromImage(SfntImage *image, uint32_t directory, FontRecord *record)
+{
+    uint32_t offset = 0;
+    uint32_t length = 0;
+    record->sampleState = SAMPLE_NO_CMAP;
+    if (!FindSfntTableSpan(image, directory, "cmap", &offset, &length) ||
+        length > kCmapTableLimit || !SfntHas(image, offset, length))
+        return;
+    TakeSampleFromTable(image->bytes + offset, length, record);
+}
+
+void TakeSampleFromFace(const LOGFONTA *face, FontRecord *record)
+{
+    record->sampleState = SAMPLE_NO_CMAP;
+    HDC dc = CreateCompatibleDC(NULL);
+    HFONT font = CreateFontIndirectA(face);
+    HGDIOBJ previous = SelectObject(dc, font);
+    DWORD size = GetFontData(dc, kCmapTag, 0, NULL, 0);
+    unsigned char *table = NULL;
+    if (size != GDI_ERROR && size > 0 && size <= kCmapTableLimit)
+        table = (unsigned char *)malloc(size);
+    if (table != NULL && GetFontData(dc, kCmapTag, 0, table, size) == size)
+        TakeSampleFromTable(table, size, record);
+    free(table);
+    SelectObject(dc, previous);
+    DeleteObject(font);
+    DeleteDC(dc);
+}

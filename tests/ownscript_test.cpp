@@ -1,0 +1,78 @@
+/* ownscript_test.cpp - faces that cannot draw the example text draw a sample in their own
+ * script instead, exactly as if it were typed, with characters their face maps: folder fonts
+ * (read from the file) and installed ones (through GDI), on screen and on paper; the Text
+ * menu's item turns it off, and a custom text is never replaced. */
+#include "harness.h"
+
+typedef Program OwnScript;
+
+static std::string Utf8(const WCHAR *text)
+{
+    char out[200];
+    int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, out, sizeof out, NULL, NULL);
+    return std::string(out, n > 0 ? n - 1 : 0);
+}
+static bool FaceMaps(const LOGFONTA &logFont, const WCHAR *text) /* as GDI reads the face's cmap */
+{
+    HDC dc = CreateCompatibleDC(NULL);
+    HFONT font = CreateFontIndirectA(&logFont);
+    HGDIOBJ previous = SelectObject(dc, font);
+    WORD glyphs[64];
+    int n = lstrlenW(text), mapped = GetGlyphIndicesW(dc, text, n, glyphs, GGI_MARK_NONEXISTING_GLYPHS) == (DWORD)n;
+    for (int i = 0; i < n; i++) mapped = mapped && glyphs[i] != 0xFFFF;
+    SelectObject(dc, previous), DeleteObject(font), DeleteDC(dc);
+    return n > 0 && mapped;
+}
+static Capture Top(Capture c, int rows) { return c.height = rows, c.pixels.resize((size_t)rows * c.width), c; }
+
+TEST_F(OwnScript, AFaceLackingTheExampleDrawsItsOwnScriptAsTypedAndALatinFaceTheExample)
+{
+    const struct { const char *file, *sample; } fonts[] = {
+        {"noto/NotoSansThai-Regular.ttf", u8"กขฃคฅฆงจฉช ๑๒๓"}, {"noto/NotoSansArabic-Regular.ttf", u8"ابتثجحخد ١٢٣"},
+        {"noto/NotoSansEthiopic-Regular.ttf", u8"ሀለሐመሠረሰሸ"}, {"noto/NotoSansTifinagh-Regular.ttf", u8"ⴰⴱⴳⴷⴹⴻⴼⴽ"},
+        {"noto/NotoSansLao-Regular.ttf", u8"ກຂຄງຈຊຍດ ໑໒໓"}, {"liberation/LiberationSans-Regular.ttf", ""}};
+    for (const auto &font : fonts) {
+        std::string folder = TempDir("ownscript"), path = folder + (strrchr(font.file, '/') + 1);
+        ASSERT_TRUE(CopyFileA(Font(font.file).c_str(), path.c_str(), FALSE)) << font.file;
+        ScanFolder(folder);
+        ASSERT_EQ(1, displayList.count);
+        FontRecord *record = displayList.records[0];
+        bool latin = font.sample[0] == 0;
+        EXPECT_EQ(latin ? 0 : LACKS_SHORT_TEXT | LACKS_FULL_TEXT, record->lacksExample) << font.file;
+        if (!latin) {
+            EXPECT_EQ(font.sample, Utf8(record->ownSample));
+            AddFontResourceA(path.c_str());
+            EXPECT_TRUE(FaceMaps(record->logFont, record->ownSample));
+            RemoveFontResourceA(path.c_str());
+        }
+        int band = (int)(pageLayout.originY + 2 * pageLayout.lineHeight); /* the label and the first line */
+        Capture own = CaptureWindow(clientWindow);
+        strcpy(settings.customText, latin ? settings.shortText : Utf8(record->ownSample).c_str()), SendCommand(CMD_TEXT_CUSTOM);
+        EXPECT_EQ(0, Differences(Top(own, band), Top(CaptureWindow(clientWindow), band))) << font.file;
+        SendCommand(CMD_TEXT_SHORT), SendCommand(CMD_OWN_SCRIPT);
+        EXPECT_EQ(latin, Differences(own, CaptureWindow(clientWindow)) == 0) << font.file;
+        SendCommand(CMD_OWN_SCRIPT);
+    }
+}
+
+TEST_F(OwnScript, AnInstalledFaceIsReadWhenFirstDrawnAndKeptForTheNextList)
+{
+    strcpy(settings.filterText, "Noto Sans Thai"), settings.filterMode = IDC_FILTER_BEGIN, SendCommand(CMD_FILTER_ON);
+    ASSERT_GT(displayList.count, 0);
+    FontRecord *record = displayList.records[0];
+    EXPECT_EQ(SAMPLE_READ, record->sampleState);
+    EXPECT_EQ(u8"กขฃคฅฆงจฉช ๑๒๓", Utf8(record->ownSample));
+    EXPECT_TRUE(FaceMaps(record->logFont, record->ownSample));
+    EXPECT_EQ(SAMPLE_READ, catalogue.records[record->catalogueIndex]->sampleState);
+}
+
+TEST_F(OwnScript, APrintedPageCarriesTheSamples)
+{
+    std::string folder = TempDir("ownprint");
+    for (const char *file : {"noto/NotoSansThai-Regular.ttf", "noto/NotoSansArmenian-Regular.ttf"})
+        CopyFileA(Font(file).c_str(), (folder + (strrchr(file, '/') + 1)).c_str(), FALSE);
+    ScanFolder(folder);
+    std::string text = Print(Dialog("Print")).text;
+    EXPECT_NE(std::string::npos, text.find(u8"กขฃคฅ")) << text;
+    EXPECT_NE(std::string::npos, text.find(u8"ԱաԲբ")) << text;
+}
