@@ -17,6 +17,25 @@
 /* The table tag as GetFontData takes it: the bytes in file order. */
 static const DWORD kCmapTag = 0x70616D63;
 
+/* A sample of the face's first characters is drawn by glyph: they need no shaping,
+ * and GDI draws characters beyond the basic plane that way whatever it does with
+ * their surrogate pairs.  Its glyphs, one per code point. */
+static void TakeGlyphs(const CmapCoverage *coverage, FontRecord *record)
+{
+    const WCHAR *text = record->ownSample;
+    int n = 0;
+    for (int i = 0; text[i] != 0; i++) {
+        uint32_t c = text[i];
+        if (IS_HIGH_SURROGATE(text[i]) && IS_LOW_SURROGATE(text[i + 1]))
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00u);
+        uint32_t glyph = CmapGlyph(coverage, c);
+        if (glyph > 0xFFFF)
+            return;
+        record->ownGlyphs[n++] = (WORD)glyph;
+    }
+    record->ownGlyphCount = n;
+}
+
 /* 1 when coverage maps every character of an example text but its spaces. */
 static int MapsExample(const CmapCoverage *coverage, const char *text)
 {
@@ -30,13 +49,16 @@ void TakeSampleFromTable(const unsigned char *table, uint32_t size, FontRecord *
     CmapCoverage coverage;
     record->lacksExample = 0;
     record->ownSample[0] = 0;
+    record->ownGlyphCount = 0;
     record->sampleState = SAMPLE_NO_CMAP;
     if (ReadCmapCoverage(table, size, &coverage) != CMAP_OK)
         return;
     record->sampleState = SAMPLE_READ;
     /* A symbol face draws its symbols for the example text. */
     if (!coverage.symbol) {
-        ChooseOwnSample(&coverage, (uint16_t *)record->ownSample, kOwnSampleSize);
+        if (ChooseOwnSample(&coverage, (uint16_t *)record->ownSample, kOwnSampleSize) ==
+            kFirstCharacters)
+            TakeGlyphs(&coverage, record);
         if (record->ownSample[0] != 0) {
             record->lacksExample |= MapsExample(&coverage, settings.shortText) ? 0 : LACKS_SHORT_TEXT;
             record->lacksExample |= MapsExample(&coverage, settings.fullText) ? 0 : LACKS_FULL_TEXT;

@@ -32,6 +32,8 @@ struct FontRecord {
     int sampleState;             /* SampleState: whether the face's cmap was read */
     int lacksExample;            /* LACKS_SHORT_TEXT | LACKS_FULL_TEXT: unmapped characters */
     WCHAR ownSample[kOwnSampleSize]; /* the sample in the face's own script, NUL-ended */
+    WORD ownGlyphs[kOwnSampleSize];  /* a sample of the face's first characters: their glyphs */
+    int ownGlyphCount;
     int catalogueIndex;          /* in a DisplayList copy: the Catalogue record copied */
 };
 

@@ -206,14 +206,22 @@ static void SampleOut(HDC dc, int x, int y, const char *text, int count)
 }
 
 /* A face's own sample on the first line, at most charsPerLine characters of it (a
- * surrogate pair is one); right-to-left text goes to GDI in logical order. */
-static void DrawOwnSample(HDC dc, const CellBox *box, const WCHAR *sample)
+ * surrogate pair is one): a script's letters as text, right-to-left ones handed to
+ * GDI in logical order; the face's first characters by their glyphs. */
+static void DrawOwnSample(HDC dc, const CellBox *box, const FontRecord *record)
 {
+    const WCHAR *sample = record->ownSample;
     int units = 0;
-    for (int shown = 0; sample[units] != 0 && shown < pageLayout.charsPerLine; shown++)
+    int shown = 0;
+    for (; sample[units] != 0 && shown < pageLayout.charsPerLine; shown++)
         units += IS_HIGH_SURROGATE(sample[units]) && IS_LOW_SURROGATE(sample[units + 1]) ? 2 : 1;
     int y = (int)(pageLayout.lineHeight + (double)box->y0);
-    if (sampleAsOutlines)
+    int glyphs = record->ownGlyphCount < shown ? record->ownGlyphCount : shown;
+    if (glyphs > 0 && sampleAsOutlines)
+        OutlineGlyphsOut(box->x0, y, record->ownGlyphs, glyphs);
+    else if (glyphs > 0)
+        ExtTextOutW(dc, box->x0, y, ETO_GLYPH_INDEX, NULL, (LPCWSTR)record->ownGlyphs, (UINT)glyphs, NULL);
+    else if (sampleAsOutlines)
         OutlineTextOutW(box->x0, y, sample, units);
     else
         TextOutW(dc, box->x0, y, sample, units);
@@ -222,12 +230,12 @@ static void DrawOwnSample(HDC dc, const CellBox *box, const WCHAR *sample)
 /* The face's own sample where it stands in for the example text in force: never
  * for a custom text.  An installed face's cmap is read when first needed, and what
  * it gives is kept in the Catalogue record as well, for the next DisplayList. */
-static const WCHAR *OwnSample(FontRecord *record)
+static int OwnSample(FontRecord *record)
 {
     int lacks = settings.sampleText == settings.shortText ? LACKS_SHORT_TEXT
               : settings.sampleText == settings.fullText  ? LACKS_FULL_TEXT : 0;
     if (!settings.ownScript || lacks == 0)
-        return NULL;
+        return 0;
     if (record->sampleState == SAMPLE_UNREAD) {
         TakeSampleFromFace(&record->logFont, record);
         int i = record->catalogueIndex;
@@ -236,9 +244,11 @@ static const WCHAR *OwnSample(FontRecord *record)
             origin->sampleState = record->sampleState;
             origin->lacksExample = record->lacksExample;
             memcpy(origin->ownSample, record->ownSample, sizeof record->ownSample);
+            memcpy(origin->ownGlyphs, record->ownGlyphs, sizeof record->ownGlyphs);
+            origin->ownGlyphCount = record->ownGlyphCount;
         }
     }
-    return record->lacksExample & lacks ? record->ownSample : NULL;
+    return (record->lacksExample & lacks) != 0;
 }
 
 /* A text with line feeds: one line per slot; carriage returns and tabs are not
@@ -283,11 +293,11 @@ static void DrawWrappedText(HDC dc, const CellBox *box, const char *text)
     }
 }
 
-static void DrawSampleLines(HDC dc, const CellBox *box, const WCHAR *own)
+static void DrawSampleLines(HDC dc, const CellBox *box, const FontRecord *record, int own)
 {
     const char *text = settings.sampleText != NULL ? settings.sampleText : "";
-    if (own != NULL)
-        DrawOwnSample(dc, box, own);
+    if (own)
+        DrawOwnSample(dc, box, record);
     else if (pageLayout.multiLineText)
         DrawTextLines(dc, box, text);
     else
@@ -301,18 +311,18 @@ static void DrawSample(HDC dc, const CellBox *box, FontRecord *record)
 {
     LOGFONTA face;
     SampleFace(dc, &record->logFont, &face);
-    const WCHAR *own = OwnSample(record);
+    int own = OwnSample(record);
     if (printing && record->postScriptOutlines) {
         sampleAsOutlines = BeginOutlineText(dc, &face);
         if (sampleAsOutlines)
-            DrawSampleLines(dc, box, own);
+            DrawSampleLines(dc, box, record, own);
         EndOutlineText();
         sampleAsOutlines = 0;
         return;
     }
     HFONT font = CreateFontIndirectA(&face);
     HGDIOBJ previous = SelectObject(dc, font);
-    DrawSampleLines(dc, box, own);
+    DrawSampleLines(dc, box, record, own);
     SelectObject(dc, previous);
     DeleteObject(font);
 }

@@ -32,6 +32,7 @@ int CALLBACK UnloadFontCallback(const LOGFONTA *logFont, const TEXTMETRICA *metr
 int BeginOutlineText(HDC target, const LOGFONTA *face);
 void OutlineTextOut(int x, int y, const char *text, int count);
 void OutlineTextOutW(int x, int y, const WCHAR *text, int count);
+void OutlineGlyphsOut(int x, int y, const WORD *glyphs, int count);
 void EndOutlineText(void);
 
 /* The label of a cell by labelMode (always the face name for installed fonts),

@@ -301,6 +301,14 @@ void OutlineTextOutW(int x, int y, const WCHAR *text, int count)
         FillGlyphs(x, y, results.nGlyphs);
 }
 
+void OutlineGlyphsOut(int x, int y, const WORD *glyphs, int count)
+{
+    if (count > 0 && Reserve((void **)&cell.glyphs, &cell.glyphsRoom, count, sizeof *cell.glyphs)) {
+        memcpy(cell.glyphs, glyphs, (size_t)count * sizeof *cell.glyphs);
+        FillGlyphs(x, y, (UINT)count);
+    }
+}
+
 /* Through the font's code page, or from the UTF-16 form where UTF-8 is the
  * program's code page. */
 void OutlineTextOut(int x, int y, const char *text, int count)

@@ -4,6 +4,8 @@
  * menu's item turns it off, and a custom text is never replaced. */
 #include "harness.h"
 
+#include <algorithm>
+
 typedef Program OwnScript;
 
 static std::string Utf8(const WCHAR *text)
@@ -12,43 +14,50 @@ static std::string Utf8(const WCHAR *text)
     int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, out, sizeof out, NULL, NULL);
     return std::string(out, n > 0 ? n - 1 : 0);
 }
-static bool FaceMaps(const LOGFONTA &logFont, const WCHAR *text) /* as GDI reads the face's cmap */
+static std::vector<WORD> GlyphsOf(const LOGFONTA &logFont, const WCHAR *text) /* as GDI reads the face's cmap; 0xFFFF: none */
 {
     HDC dc = CreateCompatibleDC(NULL);
     HFONT font = CreateFontIndirectA(&logFont);
     HGDIOBJ previous = SelectObject(dc, font);
-    WORD glyphs[64];
-    int n = lstrlenW(text), mapped = GetGlyphIndicesW(dc, text, n, glyphs, GGI_MARK_NONEXISTING_GLYPHS) == (DWORD)n;
-    for (int i = 0; i < n; i++) mapped = mapped && glyphs[i] != 0xFFFF;
+    std::vector<WORD> glyphs(lstrlenW(text));
+    glyphs.resize(GetGlyphIndicesW(dc, text, (int)glyphs.size(), glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS));
     SelectObject(dc, previous), DeleteObject(font), DeleteDC(dc);
-    return n > 0 && mapped;
+    return glyphs;
+}
+static bool FaceMaps(const LOGFONTA &logFont, const WCHAR *text)
+{
+    std::vector<WORD> glyphs = GlyphsOf(logFont, text);
+    return !glyphs.empty() && glyphs.size() == (size_t)lstrlenW(text) && std::count(glyphs.begin(), glyphs.end(), 0xFFFF) == 0;
 }
 static Capture Top(Capture c, int rows) { return c.height = rows, c.pixels.resize((size_t)rows * c.width), c; }
 
-TEST_F(OwnScript, AFaceLackingTheExampleDrawsItsOwnScriptAsTypedAndALatinFaceTheExample)
+TEST_F(OwnScript, AFaceLackingTheExampleDrawsItsOwnScriptAsTypedOrItsFirstCharactersByGlyph)
 {
     const struct { const char *file, *sample; } fonts[] = {
         {"noto/NotoSansThai-Regular.ttf", u8"กขฃคฅฆงจฉช ๑๒๓"}, {"noto/NotoSansArabic-Regular.ttf", u8"ابتثجحخد ١٢٣"},
         {"noto/NotoSansEthiopic-Regular.ttf", u8"ሀለሐመሠረሰሸ"}, {"noto/NotoSansTifinagh-Regular.ttf", u8"ⴰⴱⴳⴷⴹⴻⴼⴽ"},
-        {"noto/NotoSansLao-Regular.ttf", u8"ກຂຄງຈຊຍດ ໑໒໓"}, {"liberation/LiberationSans-Regular.ttf", ""}};
+        {"noto/NotoSansLao-Regular.ttf", u8"ກຂຄງຈຊຍດ ໑໒໓"}, {"noto/NotoSansSymbols-Regular.ttf", "AaBbCcDdEe 123"}, /* Latin letters, no hyphen */
+        {"noto/NotoMusic-Regular.ttf", u8"◌♩♪♫♬♭♮♯𝀀𝀁𝀂𝀃𝀄𝀅𝀆𝀇𝀈𝀉𝀊𝀋𝀌𝀍𝀎"}, {"liberation/LiberationSans-Regular.ttf", ""}};
     for (const auto &font : fonts) {
         std::string folder = TempDir("ownscript"), path = folder + (strrchr(font.file, '/') + 1);
         ASSERT_TRUE(CopyFileA(Font(font.file).c_str(), path.c_str(), FALSE)) << font.file;
         ScanFolder(folder);
         ASSERT_EQ(1, displayList.count);
         FontRecord *record = displayList.records[0];
-        bool latin = font.sample[0] == 0;
+        bool latin = font.sample[0] == 0, byGlyph = record->ownGlyphCount > 0;
         EXPECT_EQ(latin ? 0 : LACKS_SHORT_TEXT | LACKS_FULL_TEXT, record->lacksExample) << font.file;
-        if (!latin) {
-            EXPECT_EQ(font.sample, Utf8(record->ownSample));
-            AddFontResourceA(path.c_str());
-            EXPECT_TRUE(FaceMaps(record->logFont, record->ownSample));
-            RemoveFontResourceA(path.c_str());
+        EXPECT_EQ(font.sample, latin ? "" : Utf8(record->ownSample));
+        AddFontResourceA(path.c_str());
+        if (byGlyph) { /* the first eight, of the basic plane, as GDI maps them */
+            EXPECT_EQ(GlyphsOf(record->logFont, L"\u25CC\u2669\u266A\u266B\u266C\u266D\u266E\u266F"), std::vector<WORD>(record->ownGlyphs, record->ownGlyphs + 8));
+        } else if (!latin) {
+            EXPECT_TRUE(FaceMaps(record->logFont, record->ownSample)) << font.file;
         }
+        RemoveFontResourceA(path.c_str());
         int band = (int)(pageLayout.originY + 2 * pageLayout.lineHeight); /* the label and the first line */
         Capture own = CaptureWindow(clientWindow);
         strcpy(settings.customText, latin ? settings.shortText : Utf8(record->ownSample).c_str()), SendCommand(CMD_TEXT_CUSTOM);
-        EXPECT_EQ(0, Differences(Top(own, band), Top(CaptureWindow(clientWindow), band))) << font.file;
+        EXPECT_EQ(byGlyph, Differences(Top(own, band), Top(CaptureWindow(clientWindow), band)) > 0) << font.file; /* Wine draws no pair as text */
         SendCommand(CMD_TEXT_SHORT), SendCommand(CMD_OWN_SCRIPT);
         EXPECT_EQ(latin, Differences(own, CaptureWindow(clientWindow)) == 0) << font.file;
         SendCommand(CMD_OWN_SCRIPT);
