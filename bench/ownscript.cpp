@@ -40,7 +40,7 @@ double TimeBare(HDC dc, int cells, int own)
     double start = Now();
     for (int i = 0; i < cells && i < displayList.count; i++) {
         const FontRecord *record = displayList.records[i];
-        const WCHAR *text = own && record->ownSample[0] != 0 ? record->ownSample : example;
+        const WCHAR *text = own && record->sample.text[0] != 0 ? record->sample.text : example;
         AddFontResourceA(record->filePath);
         LOGFONTA face = record->logFont;
         face.lfHeight = pageLayout.sampleFontHeight;
@@ -66,7 +66,7 @@ void Measure(HDC dc, const char *what, const char *folder, int subfolders)
     SendMessageA(mainWindow, UM_REFRESH, (WPARAM)dc, 0);
     int cells = displayPos, own = 0;
     for (int i = 0; i < cells && i < displayList.count; i++)
-        own += (displayList.records[i]->lacksExample & LACKS_SHORT_TEXT) != 0;
+        own += (displayList.records[i]->sample.lacks & LACKS_SHORT_TEXT) != 0;
     std::vector<double> on, off, bareOwn, bareExample;
     for (int repeat = 0; repeat < kRepeats; repeat++) {
         on.push_back(TimePage(dc, 1));

@@ -20,9 +20,9 @@ static const DWORD kCmapTag = 0x70616D63;
 /* A sample of the face's first characters is drawn by glyph: they need no shaping,
  * and GDI draws characters beyond the basic plane that way whatever it does with
  * their surrogate pairs.  Its glyphs, one per code point. */
-static void TakeGlyphs(const CmapCoverage *coverage, FontRecord *record)
+static void TakeGlyphs(const CmapCoverage *coverage, FaceSample *sample)
 {
-    const WCHAR *text = record->ownSample;
+    const WCHAR *text = sample->text;
     int n = 0;
     for (int i = 0; text[i] != 0; i++) {
         uint32_t c = text[i];
@@ -31,9 +31,9 @@ static void TakeGlyphs(const CmapCoverage *coverage, FontRecord *record)
         uint32_t glyph = CmapGlyph(coverage, c);
         if (glyph > 0xFFFF)
             return;
-        record->ownGlyphs[n++] = (WORD)glyph;
+        sample->glyphs[n++] = (WORD)glyph;
     }
-    record->ownGlyphCount = n;
+    sample->glyphCount = n;
 }
 
 /* 1 when coverage maps every character of an example text but its spaces. */
@@ -44,43 +44,47 @@ static int MapsExample(const CmapCoverage *coverage, const char *text)
     return n <= 0 || CmapMapsText(coverage, (const uint16_t *)wide, n);
 }
 
-void TakeSampleFromTable(const unsigned char *table, uint32_t size, FontRecord *record)
+/* Until a cmap says otherwise, the face keeps the example text. */
+static void NoSample(FaceSample *sample)
+{
+    memset(sample, 0, sizeof *sample);
+    sample->state = SAMPLE_NO_CMAP;
+}
+
+void TakeSampleFromTable(const unsigned char *table, uint32_t size, FaceSample *sample)
 {
     CmapCoverage coverage;
-    record->lacksExample = 0;
-    record->ownSample[0] = 0;
-    record->ownGlyphCount = 0;
-    record->sampleState = SAMPLE_NO_CMAP;
+    NoSample(sample);
     if (ReadCmapCoverage(table, size, &coverage) != CMAP_OK)
         return;
-    record->sampleState = SAMPLE_READ;
+    sample->state = SAMPLE_READ;
     /* A symbol face draws its symbols for the example text. */
     if (!coverage.symbol) {
-        if (ChooseOwnSample(&coverage, (uint16_t *)record->ownSample, kOwnSampleSize) ==
+        if (ChooseOwnSample(&coverage, (uint16_t *)sample->text, kOwnSampleSize) ==
             kFirstCharacters)
-            TakeGlyphs(&coverage, record);
-        if (record->ownSample[0] != 0) {
-            record->lacksExample |= MapsExample(&coverage, settings.shortText) ? 0 : LACKS_SHORT_TEXT;
-            record->lacksExample |= MapsExample(&coverage, settings.fullText) ? 0 : LACKS_FULL_TEXT;
+            TakeGlyphs(&coverage, sample);
+        if (sample->text[0] != 0) {
+            sample->lacks |= MapsExample(&coverage, settings.shortText) ? 0 : LACKS_SHORT_TEXT;
+            sample->lacks |= MapsExample(&coverage, settings.fullText) ? 0 : LACKS_FULL_TEXT;
         }
     }
     FreeCmapCoverage(&coverage);
 }
 
-void TakeSampleFromImage(SfntImage *image, uint32_t directory, FontRecord *record)
+void TakeSampleFromImage(SfntImage *image, uint32_t directory, FaceSample *sample)
 {
     uint32_t offset = 0;
     uint32_t length = 0;
-    record->sampleState = SAMPLE_NO_CMAP;
+    NoSample(sample);
     if (!FindSfntTableSpan(image, directory, "cmap", &offset, &length) ||
         length > kCmapTableLimit || !SfntHas(image, offset, length))
         return;
-    TakeSampleFromTable(image->bytes + offset, length, record);
+    TakeSampleFromTable(image->bytes + offset, length, sample);
 }
 
-void TakeSampleFromFace(const LOGFONTA *face, FontRecord *record)
+void TakeSampleFromFace(const LOGFONTA *face, FaceSample *sample)
 {
-    record->sampleState = SAMPLE_NO_CMAP;
+    NoSample(sample);
     HDC dc = CreateCompatibleDC(NULL);
     HFONT font = CreateFontIndirectA(face);
     HGDIOBJ previous = SelectObject(dc, font);
@@ -89,7 +93,7 @@ void TakeSampleFromFace(const LOGFONTA *face, FontRecord *record)
     if (size != GDI_ERROR && size > 0 && size <= kCmapTableLimit)
         table = (unsigned char *)malloc(size);
     if (table != NULL && GetFontData(dc, kCmapTag, 0, table, size) == size)
-        TakeSampleFromTable(table, size, record);
+        TakeSampleFromTable(table, size, sample);
     free(table);
     SelectObject(dc, previous);
     DeleteObject(font);

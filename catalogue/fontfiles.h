@@ -58,13 +58,12 @@ void RenewFontFileRun(void);
  * is the run's context); 0 when they cannot be had. */
 int TakeFontFileMetrics(HDC dc, TEXTMETRICA *metrics);
 
-/* What a record keeps of its face's cmap (facesample.cpp): sampleState, which
- * example texts the face lacks characters of, and its own-script sample.  From
- * the bytes of a cmap table; from the cmap of the face whose table directory lies
- * at `directory` in a file image; or from the face GDI makes of `face`. */
-void TakeSampleFromTable(const unsigned char *table, uint32_t size, FontRecord *record);
-void TakeSampleFromImage(SfntImage *image, uint32_t directory, FontRecord *record);
-void TakeSampleFromFace(const LOGFONTA *face, FontRecord *record);
+/* What a record keeps of its face's cmap (facesample.cpp): from the bytes of a
+ * cmap table; from the cmap of the face whose table directory lies at `directory`
+ * in a file image; or from the face GDI makes of `face`. */
+void TakeSampleFromTable(const unsigned char *table, uint32_t size, FaceSample *sample);
+void TakeSampleFromImage(SfntImage *image, uint32_t directory, FaceSample *sample);
+void TakeSampleFromFace(const LOGFONTA *face, FaceSample *sample);
 
 /* The result of the last ReadFontFile, and a short English text for it. */
 extern FontFileResult lastFontFileResult;

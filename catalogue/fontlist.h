@@ -11,6 +11,19 @@
 
 #include "scriptcore.h"
 
+enum SampleState { SAMPLE_UNREAD = 0, SAMPLE_READ = 1, SAMPLE_NO_CMAP = -1 };
+enum { LACKS_SHORT_TEXT = 1, LACKS_FULL_TEXT = 2 };
+
+/* What a record keeps of its face's cmap: whether it was read, which example texts
+ * hold characters the face does not map, and the sample that stands in for them. */
+struct FaceSample {
+    int state;                   /* SampleState */
+    int lacks;                   /* LACKS_SHORT_TEXT | LACKS_FULL_TEXT */
+    WCHAR text[kOwnSampleSize];  /* in the face's own script, NUL-ended */
+    WORD glyphs[kOwnSampleSize]; /* a sample of the face's first characters: their glyphs */
+    int glyphCount;              /* 0: the text is drawn as text */
+};
+
 /* One font: an installed family, or one font file (one face of a collection).  A
  * flat block without pointers, copied whole from the Catalogue into the DisplayList. */
 struct FontRecord {
@@ -29,16 +42,9 @@ struct FontRecord {
     int postScriptOutlines;      /* an OpenType face with PostScript outlines */
     int faceIndex;               /* the face within its collection */
     int faceCount;               /* faces of the collection; 0 for a single font */
-    int sampleState;             /* SampleState: whether the face's cmap was read */
-    int lacksExample;            /* LACKS_SHORT_TEXT | LACKS_FULL_TEXT: unmapped characters */
-    WCHAR ownSample[kOwnSampleSize]; /* the sample in the face's own script, NUL-ended */
-    WORD ownGlyphs[kOwnSampleSize];  /* a sample of the face's first characters: their glyphs */
-    int ownGlyphCount;
+    FaceSample sample;           /* what the face's cmap told */
     int catalogueIndex;          /* in a DisplayList copy: the Catalogue record copied */
 };
-
-enum SampleState { SAMPLE_UNREAD = 0, SAMPLE_READ = 1, SAMPLE_NO_CMAP = -1 };
-enum { LACKS_SHORT_TEXT = 1, LACKS_FULL_TEXT = 2 };
 
 /* A heap array of record pointers, absent (NULL) while empty.  The array has room
  * for capacity pointers, of which the first count are in use; it doubles when full,

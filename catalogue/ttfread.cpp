@@ -131,7 +131,7 @@ static FontFileResult ResultOf(TtfResult result)
  * *faceCount gets the number of faces the file has. */
 static FontFileResult ReadOpenFont(HFILE file, int wholeFile, int kinds, int face,
                                    TtfFontInfo *info, int *faceCount, int *collection,
-                                   FontRecord *sampleRecord)
+                                   FaceSample *sample)
 {
     if (fileBuffer == NULL)
         return FONT_FILE_CANT_READ;
@@ -166,8 +166,8 @@ static FontFileResult ReadOpenFont(HFILE file, int wholeFile, int kinds, int fac
     if (face >= *faceCount || !SfntFaceDirectory(&image, face, &directory))
         return FONT_FILE_NOT_TRUETYPE;
     FontFileResult result = ResultOf(ReadSfntFace(&image, directory, kinds, &platform, info));
-    if (result == FONT_FILE_OK && sampleRecord != NULL)
-        TakeSampleFromImage(&image, directory, sampleRecord);
+    if (result == FONT_FILE_OK && sample != NULL)
+        TakeSampleFromImage(&image, directory, sample);
     return result;
 }
 
@@ -205,7 +205,7 @@ FontFileResult ReadFontFace(HDC dc, const char *directory, const char *fileName,
     TtfFontInfo info;
     int collection = 0;
     FontFileResult result = ReadOpenFont(file, wholeFile, kinds, face, &info, faceCount,
-                                         &collection, record);
+                                         &collection, &record->sample);
     _lclose(file);
     if (result != FONT_FILE_OK)
         return result;

@@ -210,17 +210,17 @@ static void SampleOut(HDC dc, int x, int y, const char *text, int count)
  * GDI in logical order; the face's first characters by their glyphs. */
 static void DrawOwnSample(HDC dc, const CellBox *box, const FontRecord *record)
 {
-    const WCHAR *sample = record->ownSample;
+    const WCHAR *sample = record->sample.text;
     int units = 0;
     int shown = 0;
     for (; sample[units] != 0 && shown < pageLayout.charsPerLine; shown++)
         units += IS_HIGH_SURROGATE(sample[units]) && IS_LOW_SURROGATE(sample[units + 1]) ? 2 : 1;
     int y = (int)(pageLayout.lineHeight + (double)box->y0);
-    int glyphs = record->ownGlyphCount < shown ? record->ownGlyphCount : shown;
+    int glyphs = record->sample.glyphCount < shown ? record->sample.glyphCount : shown;
     if (glyphs > 0 && sampleAsOutlines)
-        OutlineGlyphsOut(box->x0, y, record->ownGlyphs, glyphs);
+        OutlineGlyphsOut(box->x0, y, record->sample.glyphs, glyphs);
     else if (glyphs > 0)
-        ExtTextOutW(dc, box->x0, y, ETO_GLYPH_INDEX, NULL, (LPCWSTR)record->ownGlyphs, (UINT)glyphs, NULL);
+        ExtTextOutW(dc, box->x0, y, ETO_GLYPH_INDEX, NULL, (LPCWSTR)record->sample.glyphs, (UINT)glyphs, NULL);
     else if (sampleAsOutlines)
         OutlineTextOutW(box->x0, y, sample, units);
     else
@@ -236,19 +236,15 @@ static int OwnSample(FontRecord *record)
               : settings.sampleText == settings.fullText  ? LACKS_FULL_TEXT : 0;
     if (!settings.ownScript || lacks == 0)
         return 0;
-    if (record->sampleState == SAMPLE_UNREAD) {
-        TakeSampleFromFace(&record->logFont, record);
+    if (record->sample.state == SAMPLE_UNREAD) {
+        TakeSampleFromFace(&record->logFont, &record->sample);
+        /* Entries put in the DisplayList from outside have no Catalogue record. */
         int i = record->catalogueIndex;
         FontRecord *origin = i >= 0 && i < catalogue.count ? catalogue.records[i] : NULL;
-        if (origin != NULL && memcmp(&origin->logFont, &record->logFont, sizeof(LOGFONTA)) == 0) {
-            origin->sampleState = record->sampleState;
-            origin->lacksExample = record->lacksExample;
-            memcpy(origin->ownSample, record->ownSample, sizeof record->ownSample);
-            memcpy(origin->ownGlyphs, record->ownGlyphs, sizeof record->ownGlyphs);
-            origin->ownGlyphCount = record->ownGlyphCount;
-        }
+        if (origin != NULL && memcmp(&origin->logFont, &record->logFont, sizeof(LOGFONTA)) == 0)
+            origin->sample = record->sample;
     }
-    return (record->lacksExample & lacks) != 0;
+    return (record->sample.lacks & lacks) != 0;
 }
 
 /* A text with line feeds: one line per slot; carriage returns and tabs are not

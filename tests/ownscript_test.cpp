@@ -44,19 +44,19 @@ TEST_F(OwnScript, AFaceLackingTheExampleDrawsItsOwnScriptAsTypedOrItsFirstCharac
         ScanFolder(folder);
         ASSERT_EQ(1, displayList.count);
         FontRecord *record = displayList.records[0];
-        bool latin = font.sample[0] == 0, byGlyph = record->ownGlyphCount > 0;
-        EXPECT_EQ(latin ? 0 : LACKS_SHORT_TEXT | LACKS_FULL_TEXT, record->lacksExample) << font.file;
-        EXPECT_EQ(font.sample, latin ? "" : Utf8(record->ownSample));
+        bool latin = font.sample[0] == 0, byGlyph = record->sample.glyphCount > 0;
+        EXPECT_EQ(latin ? 0 : LACKS_SHORT_TEXT | LACKS_FULL_TEXT, record->sample.lacks) << font.file;
+        EXPECT_EQ(font.sample, latin ? "" : Utf8(record->sample.text));
         AddFontResourceA(path.c_str());
         if (byGlyph) { /* the first eight, of the basic plane, as GDI maps them */
-            EXPECT_EQ(GlyphsOf(record->logFont, L"\u25CC\u2669\u266A\u266B\u266C\u266D\u266E\u266F"), std::vector<WORD>(record->ownGlyphs, record->ownGlyphs + 8));
+            EXPECT_EQ(GlyphsOf(record->logFont, L"\u25CC\u2669\u266A\u266B\u266C\u266D\u266E\u266F"), std::vector<WORD>(record->sample.glyphs, record->sample.glyphs + 8));
         } else if (!latin) {
-            EXPECT_TRUE(FaceMaps(record->logFont, record->ownSample)) << font.file;
+            EXPECT_TRUE(FaceMaps(record->logFont, record->sample.text)) << font.file;
         }
         RemoveFontResourceA(path.c_str());
         int band = (int)(pageLayout.originY + 2 * pageLayout.lineHeight); /* the label and the first line */
         Capture own = CaptureWindow(clientWindow);
-        strcpy(settings.customText, latin ? settings.shortText : Utf8(record->ownSample).c_str()), SendCommand(CMD_TEXT_CUSTOM);
+        strcpy(settings.customText, latin ? settings.shortText : Utf8(record->sample.text).c_str()), SendCommand(CMD_TEXT_CUSTOM);
         EXPECT_EQ(byGlyph, Differences(Top(own, band), Top(CaptureWindow(clientWindow), band)) > 0) << font.file; /* Wine draws no pair as text */
         SendCommand(CMD_TEXT_SHORT), SendCommand(CMD_OWN_SCRIPT);
         EXPECT_EQ(latin, Differences(own, CaptureWindow(clientWindow)) == 0) << font.file;
@@ -69,10 +69,10 @@ TEST_F(OwnScript, AnInstalledFaceIsReadWhenFirstDrawnAndKeptForTheNextList)
     strcpy(settings.filterText, "Noto Sans Thai"), settings.filterMode = IDC_FILTER_BEGIN, SendCommand(CMD_FILTER_ON);
     ASSERT_GT(displayList.count, 0);
     FontRecord *record = displayList.records[0];
-    EXPECT_EQ(SAMPLE_READ, record->sampleState);
-    EXPECT_EQ(u8"กขฃคฅฆงจฉช ๑๒๓", Utf8(record->ownSample));
-    EXPECT_TRUE(FaceMaps(record->logFont, record->ownSample));
-    EXPECT_EQ(SAMPLE_READ, catalogue.records[record->catalogueIndex]->sampleState);
+    EXPECT_EQ(SAMPLE_READ, record->sample.state);
+    EXPECT_EQ(u8"กขฃคฅฆงจฉช ๑๒๓", Utf8(record->sample.text));
+    EXPECT_TRUE(FaceMaps(record->logFont, record->sample.text));
+    EXPECT_EQ(SAMPLE_READ, catalogue.records[record->catalogueIndex]->sample.state);
 }
 
 TEST_F(OwnScript, APrintedPageCarriesTheSamples)
