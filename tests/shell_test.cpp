@@ -163,6 +163,9 @@ TEST_F(Shell, TheFirstItemDroppedIsShownAFolderOrFontFileButNoneWhileADialogIsOp
     EXPECT_GT(displayList.count, 67) << "the installed fonts again";
     Drop({folder, Font("dejavu/DejaVuSans.ttf")});
     EXPECT_EQ(folder + "|67", settings.currentDirectory + ("|" + std::to_string(displayList.count)));
+    ScriptExpect(Inspect(Dialog("Select any font in your directory", IDCANCEL), [&](HWND dialog) { /* it opens there */
+        char shown[MAX_PATH] = ""; SendMessageA(dialog, CDM_GETFOLDERPATH, MAX_PATH, (LPARAM)shown); EXPECT_EQ(folder, shown + std::string("\\")); }));
+    SendCommand(CMD_DEFINE_DIRECTORY);
     settings.bold = 1, settings.columns = 1, settings.pointSize = 60, Drop({folder + "FreeSerifItalic.ttf"});
     EXPECT_EQ("FreeSerifBold.ttf", TopFile()) << "its family's entry in the style shown";
     HGLOBAL ignored[2];
