@@ -155,7 +155,7 @@ int OpenOutsidePath(const wchar_t *path)
 {
     DWORD length = GetFullPathNameW(path, LONGEST_PATH - 1, fullPath, NULL);
     if (length == 0 || length >= LONGEST_PATH - 1)
-        return WarnAbout(textPathMissing, path);
+        return WarnAbout(length == 0 ? textPathMissing : textPathTooLong, path);
     DWORD attributes = GetFileAttributesW(fullPath);
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         DWORD error = GetLastError();
