@@ -15,8 +15,8 @@ static std::wstring Wide(const std::string &utf8)
     return wide.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), (int)utf8.size(), &wide[0], (int)wide.size())), wide;
 }
 
-/* testdata\name\ holding the 50 fonts of DejaVu, Liberation and FreeFont (links), a text and a .ttf that is none. */
-static std::string FontsFolder(const std::string &name)
+/* testdata\name\ holding links to 67 fonts (DejaVu, Liberation, FreeFont, Open Sans, Carlito), a text and a .ttf that is none. */
+static std::string LinkedFonts(const std::string &name)
 {
     std::string folder = TempDir(name), unix = getenv("ZENVRIX_BINARY_DIR") + ("/testdata/" + name + "/");
     RunLinux("cd /usr/share/fonts/truetype && ln -s $PWD/dejavu/*.ttf $PWD/liberation*/*.ttf $PWD/freefont/*.ttf $PWD/open-sans/*.ttf $PWD/crosextra/*.ttf '" + unix + "'");
@@ -28,7 +28,7 @@ static std::string TopFile(void) { return shell.topRow * settings.columns < disp
 
 TEST(StartUp, AFolderOrFontFileOnTheCommandLineIsShownABadPathIsNamedThenTheInstalledFontsAre)
 {
-    const std::string folder = FontsFolder("Νέες γραμματοσειρές");
+    const std::string folder = LinkedFonts("Νέες γραμματοσειρές");
     RunLinux("ln -s /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc '" + std::string(getenv("ZENVRIX_BINARY_DIR")) + "/testdata/Νέες γραμματοσειρές/'");
     const std::wstring exe = L"zenvrix.exe", quoted = L" \"" + Wide(folder); /* the folder ends with a backslash */
     const struct { std::wstring line; std::string box, folder; int count; const char *top; } cases[] = {{exe, "", "", 0, ""},
@@ -158,7 +158,7 @@ static HGLOBAL Drop(std::initializer_list<std::string> paths)
 
 TEST_F(Shell, TheFirstItemDroppedIsShownAFolderOrFontFileButNoneWhileADialogIsOpenAndF5ReadsTheSourceAgain)
 {
-    const std::string folder = FontsFolder("Dropped fonts");
+    const std::string folder = LinkedFonts("Dropped fonts");
     ShowCells(5), SendMessageA(mainWindow, WM_KEYDOWN, VK_F5, 0);
     EXPECT_GT(displayList.count, 67) << "the installed fonts again";
     Drop({folder, Font("dejavu/DejaVuSans.ttf")});
