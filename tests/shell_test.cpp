@@ -23,6 +23,18 @@ static std::string LinkedFonts(const std::string &name)
     return WriteFile(folder + "notes.txt", "fonts"), WriteFile(folder + "Broken.ttf", "no font"), folder;
 }
 
+TEST(StartUp, AMissingStringOrNoMemoryForTheFileBufferStopsWithItsMessage)
+{
+    const struct { FaultPoint fault; int okCalls; const char *box; } cases[] = {{FAULT_LOAD_STRING, 0, "can't load string table"},
+        {FAULT_LOAD_STRING, 5, "can't load string table"}, {FAULT_GLOBAL_ALLOC, 0, "Not enough memory"}};
+    for (const auto &c : cases) {
+        SetFault(c.fault, c.okCalls, 1), ScriptBegin(), ScriptExpect(Box(c.box));
+        EXPECT_EQ(-1, StartZenvrix());
+        EXPECT_EQ("", ScriptEnd());
+        ClearFaults(), StopZenvrix();
+    }
+}
+
 /* The file of the first entry on the top row. */
 static std::string TopFile(void) { return shell.topRow * settings.columns < displayList.count ? displayList.records[shell.topRow * settings.columns]->fileName : ""; }
 
