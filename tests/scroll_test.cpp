@@ -41,8 +41,7 @@ TEST_F(Scroll, EachKeyDoesWhatItsScrollBarStepDoesAndOtherKeysNothing)
         {VK_PRIOR, SB_PAGEUP, 0, 2, 1, 0}, {VK_END, SB_THUMBTRACK, last, 5, 0, last}, {VK_HOME, SB_THUMBTRACK, 0, 5, 1, 0},
         {VK_LEFT, SB_BOTTOM, 0, 5, 1, 5}, {VK_RIGHT, SB_TOP, 0, 5, 0, 5}, {'A', SB_THUMBPOSITION, 9, 5, 1, 5}};
     for (const auto &p : pairs) {
-        std::vector<int> after[2];
-        Capture shown[2];
+        std::vector<int> after[2]; Capture shown[2]; /* by the scroll bar, then by the key */
         for (int key = 0; key < 2; key++) {
             shell.topRow = p.from, shell.lastStepDown = p.down, Refresh();
             SendMessageA(mainWindow, key ? WM_KEYDOWN : WM_VSCROLL, key ? p.key : MAKEWPARAM(p.code, p.position), 0);

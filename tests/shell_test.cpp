@@ -9,11 +9,7 @@
 #include <shlobj.h> /* DROPFILES */
 #undef Shell
 
-static std::wstring Wide(const std::string &utf8)
-{
-    std::wstring wide(utf8.size(), L'\0');
-    return wide.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), (int)utf8.size(), &wide[0], (int)wide.size())), wide;
-}
+static std::wstring Wide(const std::string &utf8) { std::wstring w(utf8.size(), L'\0'); return w.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), (int)utf8.size(), &w[0], (int)w.size())), w; }
 
 /* testdata\name\ holding links to 67 fonts (DejaVu, Liberation, FreeFont, Open Sans, Carlito), a text and a .ttf that is none. */
 static std::string LinkedFonts(const std::string &name)
