@@ -9,6 +9,7 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
+#include <stdio.h>
 #include <string.h>
 
 #include "../catalogue/fontfiles.h"
@@ -133,6 +134,7 @@ static LRESULT OnRefresh(HWND window, WPARAM wParam)
 static LRESULT OnCreate(HWND window)
 {
     shell.topRow = 0;
+    DragAcceptFiles(window, TRUE);
     toolbar = CreateMainToolbar(window);
     if (toolbar == NULL)
         ShowWarning("tool error", NULL);
@@ -157,15 +159,29 @@ static LRESULT OnFontChange(HWND window, WPARAM wParam, LPARAM lParam)
     return DefWindowProcA(window, WM_FONTCHANGE, wParam, lParam);
 }
 
-/* P (with or without Shift) switches the name filter. */
+/* P (with or without Shift) switches the name filter.  The arrow keys and PgDn /
+ * PgUp are the scroll bar's row and page steps, End and Home its last and first
+ * position; F5 reads the source shown again, as choosing it again does. */
 static LRESULT OnKeyDown(HWND window, WPARAM key)
 {
-    if (key != 0x50)
-        return 0;
-    settings.filterOn = !settings.filterOn;
-    SendMessageA(window, UM_REBUILD, 0, 0);
-    SendMessageA(window, UM_REFRESH, 0, 0);
-    return 1;
+    switch (key) {
+    case 0x50:
+        settings.filterOn = !settings.filterOn;
+        SendMessageA(window, UM_REBUILD, 0, 0);
+        SendMessageA(window, UM_REFRESH, 0, 0);
+        return 1;
+    case VK_DOWN: SendMessageA(window, WM_VSCROLL, SB_LINEDOWN, 0); return 1;
+    case VK_UP: SendMessageA(window, WM_VSCROLL, SB_LINEUP, 0); return 1;
+    case VK_NEXT: SendMessageA(window, WM_VSCROLL, SB_PAGEDOWN, 0); return 1;
+    case VK_PRIOR: SendMessageA(window, WM_VSCROLL, SB_PAGEUP, 0); return 1;
+    case VK_END: ScrollToEnd(1); return 1;
+    case VK_HOME: ScrollToEnd(0); return 1;
+    case VK_F5:
+        SendMessageA(window, WM_COMMAND,
+                     settings.sourceIsDirectory ? CMD_FROM_DIRECTORY : CMD_INSTALLED_FONTS, 0);
+        return 1;
+    default: return 0;
+    }
 }
 
 /* One row per whole notch; a remainder is dropped. */
@@ -218,37 +234,66 @@ static const char kDirectoryFilter[] =
     "True Type Fonts\0*.ttf\0All Files\0*.*\0All fonts\0*.ttf;*.otf;*.ttc;*.otc\0";
 static const DWORD kAllFontsFilter = 3;
 
-static void OnDefineDirectory(HWND window)
+/* The block is filled before the dialog first opens, and again each time while no
+ * folder was chosen. */
+static void PrepareDirectoryDialog(HWND window)
 {
-    if (!settings.directoryChosen) {
-        ZeroMemory(&directoryDialog, sizeof directoryDialog);
-        directoryDialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
-        directoryDialog.hwndOwner = window;
-        directoryDialog.hInstance = appInstance;
-        directoryDialog.lpstrFilter = kDirectoryFilter;
-        directoryDialog.nFilterIndex = 1;
-        strcpy(directoryDialogFile, "Allfiles");
-        directoryDialog.lpstrFile = directoryDialogFile;
-        directoryDialog.nMaxFile = sizeof directoryDialogFile;
-        directoryDialog.lpstrTitle = directoryTitle;
-        directoryDialog.Flags = OFN_PATHMUSTEXIST;
-    }
-    if (!GetOpenFileNameA(&directoryDialog))
+    if (settings.directoryChosen && directoryDialog.lStructSize != 0)
         return;
+    ZeroMemory(&directoryDialog, sizeof directoryDialog);
+    directoryDialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    directoryDialog.hwndOwner = window;
+    directoryDialog.hInstance = appInstance;
+    directoryDialog.lpstrFilter = kDirectoryFilter;
+    directoryDialog.nFilterIndex = 1;
+    strcpy(directoryDialogFile, "Allfiles");
+    directoryDialog.lpstrFile = directoryDialogFile;
+    directoryDialog.nMaxFile = sizeof directoryDialogFile;
+    directoryDialog.lpstrTitle = directoryTitle;
+    directoryDialog.Flags = OFN_PATHMUSTEXIST;
+}
+
+/* The folder (its first length bytes, ending with a backslash) becomes the one
+ * shown; the one shown before is kept for Previous directory. */
+static void TakeChosenFolder(const char *folder, int length)
+{
     settings.directoryChosen = 1;
-    /* The block keeps the type picked, for this scan, later rescans and the next
-     * time the dialog opens. */
-    settings.allFontFiles = directoryDialog.nFilterIndex == kAllFontsFilter;
     if (settings.currentDirectory[0] != 0)
         strcpy(settings.previousDirectory, settings.currentDirectory);
-    int folderLength = TextCutLength(directoryDialogFile, directoryDialog.nFileOffset, NAME_SIZE - 1,
-                                     AnsiIsUtf8());
-    memcpy(settings.currentDirectory, directoryDialogFile, (size_t)folderLength);
-    settings.currentDirectory[folderLength] = 0;
+    memmove(settings.currentDirectory, folder, (size_t)length);
+    settings.currentDirectory[length] = 0;
     if (settings.previousDirectory[0] == 0)
         strcpy(settings.previousDirectory, settings.currentDirectory);
     settings.sourceIsDirectory = 1;
+}
+
+static void OnDefineDirectory(HWND window)
+{
+    PrepareDirectoryDialog(window);
+    if (!GetOpenFileNameA(&directoryDialog))
+        return;
+    /* The block keeps the type picked, for this scan, later rescans and the next
+     * time the dialog opens. */
+    settings.allFontFiles = directoryDialog.nFilterIndex == kAllFontsFilter;
+    TakeChosenFolder(directoryDialogFile,
+                     TextCutLength(directoryDialogFile, directoryDialog.nFileOffset,
+                                   NAME_SIZE - 1, AnsiIsUtf8()));
     Rescan(window);
+}
+
+/* The dialog opens next in the folder taken, with a file type that takes what the
+ * scan takes. */
+void TakeOutsideFolder(const char *folder, int allKinds)
+{
+    PrepareDirectoryDialog(mainWindow);
+    settings.allFontFiles = allKinds;
+    if (allKinds)
+        directoryDialog.nFilterIndex = kAllFontsFilter;
+    char file[sizeof directoryDialogFile];
+    int length = snprintf(file, sizeof file, "%s%s", folder, "Allfiles");
+    if (length > 0 && length < (int)sizeof file)
+        strcpy(directoryDialogFile, file);
+    TakeChosenFolder(folder, (int)strlen(folder));
 }
 
 static void OnPreviousDirectory(HWND window)
@@ -427,6 +472,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND: return OnCommand(window, wParam, lParam);
     case WM_VSCROLL: return OnVScroll(wParam);
     case WM_LBUTTONDBLCLK: return OnDoubleClick(lParam);
+    case WM_DROPFILES: return OnDropFiles((HDROP)wParam);
     case UM_RESCAN: return OnRescan(window, wParam);
     case UM_REBUILD: return OnRebuild(wParam);
     case UM_SETSCROLL: return OnSetScroll();

@@ -1,6 +1,7 @@
-/* scroll.cpp - vertical scrolling by row, page and thumb, and the double-click that
- * selects a cell.  WM_VSCROLL and WM_LBUTTONDBLCLK reach the main window
- * (mainwnd.cpp) from the client window, which forwards them. */
+/* scroll.cpp - vertical scrolling by row, page and thumb, to the end and the start
+ * (End and Home), and the double-click that selects a cell.  WM_VSCROLL and
+ * WM_LBUTTONDBLCLK reach the main window (mainwnd.cpp) from the client window,
+ * which forwards them; the keys come from the main window's WM_KEYDOWN. */
 #include "appwindows.h"
 
 #include "../install/install.h"
@@ -107,6 +108,19 @@ LRESULT OnVScroll(WPARAM wParam)
     default:
         break;
     }
+    ReleaseDC(clientWindow, dc);
+    return 0;
+}
+
+/* The row is set whole: a thumb position carries only 16 bits, and End must reach
+ * the last row of a list of any length.  The scroll bar's own top and bottom codes
+ * stay without effect. */
+LRESULT ScrollToEnd(int end)
+{
+    HDC dc = GetDC(clientWindow);
+    int last = pageLayout.totalRows - pageLayout.visibleRows;
+    shell.topRow = end && last > 0 ? last : 0;
+    RedrawPage(dc);
     ReleaseDC(clientWindow, dc);
     return 0;
 }

@@ -56,6 +56,11 @@ extern char textFileExist[STRING_SIZE];     /* 116 */
 extern char textNotInstalled[STRING_SIZE];  /* 117 */
 extern char textPrinterHdcError[STRING_SIZE]; /* 118 */
 extern char textNoMemory[STRING_SIZE];      /* 121 */
+/* Formats of the warnings about a path from outside that cannot be shown (130-133). */
+extern char textPathMissing[STRING_SIZE];
+extern char textPathUnreadable[STRING_SIZE];
+extern char textPathNotFont[STRING_SIZE];
+extern char textPathTooLong[STRING_SIZE];
 
 extern char windowsDirectory[300];
 extern char systemDirectory[300];
@@ -69,8 +74,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 LRESULT CALLBACK ClientWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 /* Start-up up to and including the first refresh and the one-pixel nudge.
- * Returns 1, or -1 after a fatal failure (its message already shown). */
-int AppStartup(HINSTANCE instance);
+ * commandLine is the program's command line in its W form (NULL: none); a folder
+ * or font file it names is shown instead of the installed fonts.  Returns 1, or -1
+ * after a fatal failure (its message already shown). */
+int AppStartup(HINSTANCE instance, const wchar_t *commandLine = NULL);
 /* The message loop; returns when WM_QUIT arrives. */
 void AppRunMessageLoop(void);
 /* Frees the FileBuffer, the printer objects and both font lists. */

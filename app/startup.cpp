@@ -15,6 +15,7 @@
 #include "../resources/resource.h"
 #include "faults.h"
 #include "../install/install.h"
+#include "appwindows.h"
 #include "settings.h"
 
 HINSTANCE appInstance;
@@ -35,6 +36,10 @@ char textFileExist[STRING_SIZE];
 char textNotInstalled[STRING_SIZE];
 char textPrinterHdcError[STRING_SIZE];
 char textNoMemory[STRING_SIZE];
+char textPathMissing[STRING_SIZE];
+char textPathUnreadable[STRING_SIZE];
+char textPathNotFont[STRING_SIZE];
+char textPathTooLong[STRING_SIZE];
 
 char windowsDirectory[300];
 char systemDirectory[300];
@@ -97,6 +102,10 @@ static int LoadStringTable(void)
         {IDS_NOT_INSTALLED, textNotInstalled},
         {IDS_PRINTER_HDC_ERROR, textPrinterHdcError},
         {IDS_NO_MEMORY, textNoMemory},
+        {IDS_PATH_MISSING, textPathMissing},
+        {IDS_PATH_UNREADABLE, textPathUnreadable},
+        {IDS_PATH_NOT_FONT, textPathNotFont},
+        {IDS_PATH_TOO_LONG, textPathTooLong},
     };
     const int entries = (int)(sizeof table / sizeof table[0]);
     int loaded[sizeof table / sizeof table[0]];
@@ -108,7 +117,7 @@ static int LoadStringTable(void)
     return 1;
 }
 
-int AppStartup(HINSTANCE instance)
+int AppStartup(HINSTANCE instance, const wchar_t *commandLine)
 {
     appInstance = instance;
     ResetViewSettings();
@@ -172,8 +181,13 @@ int AppStartup(HINSTANCE instance)
     snprintf(scratchFotPath, sizeof scratchFotPath, "%s%s", tempDirectory, scratchFotName);
 
     ShowWindow(mainWindow, SW_SHOW);
-    SendMessageA(mainWindow, UM_RESCAN, 0, 0);
-    SendMessageA(mainWindow, UM_REFRESH, 0, 0);
+    /* A folder or font file on the command line takes the place of the installed
+     * fonts; one that cannot be shown has been named in a warning, and the installed
+     * fonts are shown after all. */
+    if (!OpenCommandLinePath(commandLine)) {
+        SendMessageA(mainWindow, UM_RESCAN, 0, 0);
+        SendMessageA(mainWindow, UM_REFRESH, 0, 0);
+    }
 
     RECT place;
     GetWindowRect(mainWindow, &place);

@@ -38,6 +38,13 @@
 #define IDS_PRINTER_HDC_ERROR  118
 #define IDS_NO_MEMORY          121
 
+/* Strings: a path named on the command line or dropped on the window that cannot
+ * be shown (each a format taking the path) */
+#define IDS_PATH_MISSING       130
+#define IDS_PATH_UNREADABLE    131
+#define IDS_PATH_NOT_FONT      132
+#define IDS_PATH_TOO_LONG      133
+
 /* Menu and toolbar commands: File */
 #define CMD_DEFINE_DIRECTORY   133
 #define CMD_PREVIOUS_DIRECTORY 146

@@ -1,9 +1,23 @@
 /* shell_test.cpp - start-up that cannot go on, and the shell's own commands: size steps,
  * the toolbar's pictures and its Bold button clicked for real, the Text dialog, the Info
- * dialog's pages, also at 144 dpi. */
+ * dialog's pages, also at 144 dpi; a folder or font file named on the command line or
+ * dropped on the window. */
 #include "harness.h"
 
 #include <commctrl.h>
+#define Shell WindowsShell /* shldisp.h names a class so, beside the fixture below */
+#include <shlobj.h> /* DROPFILES */
+#undef Shell
+
+static std::wstring Wide(const std::string &utf8) { std::wstring w(utf8.size(), L'\0'); return w.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), (int)utf8.size(), &w[0], (int)w.size())), w; }
+
+/* testdata\name\ holding links to 67 fonts (DejaVu, Liberation, FreeFont, Open Sans, Carlito), a text and a .ttf that is none. */
+static std::string LinkedFonts(const std::string &name)
+{
+    std::string folder = TempDir(name), unix = getenv("ZENVRIX_BINARY_DIR") + ("/testdata/" + name + "/");
+    RunLinux("cd /usr/share/fonts/truetype && ln -s $PWD/dejavu/*.ttf $PWD/liberation*/*.ttf $PWD/freefont/*.ttf $PWD/open-sans/*.ttf $PWD/crosextra/*.ttf '" + unix + "'");
+    return WriteFile(folder + "notes.txt", "fonts"), WriteFile(folder + "Broken.ttf", "no font"), folder;
+}
 
 TEST(StartUp, AMissingStringOrNoMemoryForTheFileBufferStopsWithItsMessage)
 {
@@ -14,6 +28,32 @@ TEST(StartUp, AMissingStringOrNoMemoryForTheFileBufferStopsWithItsMessage)
         EXPECT_EQ(-1, StartZenvrix());
         EXPECT_EQ("", ScriptEnd());
         ClearFaults(), StopZenvrix();
+    }
+}
+
+/* The file of the first entry on the top row. */
+static std::string TopFile(void) { return shell.topRow * settings.columns < displayList.count ? displayList.records[shell.topRow * settings.columns]->fileName : ""; }
+
+TEST(StartUp, AFolderOrFontFileOnTheCommandLineIsShownABadPathIsNamedThenTheInstalledFontsAre)
+{
+    const std::string folder = LinkedFonts("Νέες γραμματοσειρές");
+    RunLinux("ln -s /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc '" + std::string(getenv("ZENVRIX_BINARY_DIR")) + "/testdata/Νέες γραμματοσειρές/'");
+    const std::wstring exe = L"zenvrix.exe", quoted = L" \"" + Wide(folder); /* the folder ends with a backslash */
+    const struct { std::wstring line; std::string box, folder; int count; const char *top; } cases[] = {{exe, "", "", 0, ""},
+        {exe + quoted + L"\"", "", folder, 67, ""}, {exe + quoted.substr(0, quoted.size() - 1) + L"\"", "", folder, 67, ""},
+        {exe + quoted + L"DejaVuSerif.ttf\"", "", folder, 67, "DejaVuSerif.ttf"}, {exe + quoted + L"wqy-zenhei.ttc\"", "", folder, 70, ""},
+        {L"\"C:\\Program Files\\z.exe\"" + quoted + L"Λείπει\\\"", folder + "Λείπει\\\ndoes not exist.", "", 0, ""},
+        {exe + quoted + L"notes.txt\"", folder + "notes.txt\nis not a folder or a font file.", "", 0, ""},
+        {exe + quoted + L"Broken.ttf\" more", folder + "Broken.ttf\nis not a folder or a font file.", "", 0, ""}};
+    for (const auto &c : cases) {
+        ScriptBegin();
+        if (!c.box.empty()) ScriptExpect(Box(c.box));
+        EXPECT_EQ(1, AppStartup(GetModuleHandleA(NULL), c.line.c_str()));
+        EXPECT_EQ("", ScriptEnd());
+        EXPECT_EQ(c.folder + "|" + std::to_string(!c.folder.empty()) + std::to_string(c.count == 70), settings.currentDirectory + ("|" + std::to_string(settings.sourceIsDirectory)) + std::to_string(settings.allFontFiles));
+        EXPECT_TRUE(c.count ? displayList.count == c.count : displayList.count > 70 && shell.topRow == 0) << displayList.count; /* else the installed fonts */
+        EXPECT_EQ(c.top, *c.top ? TopFile() : "");
+        StopZenvrix();
     }
 }
 
@@ -111,6 +151,39 @@ TEST_F(Shell, PreviousDirectoryFirstAsksForAFolderThenSwapsTheFolderShownWithThe
     for (int command : {CMD_PREVIOUS_DIRECTORY, CMD_PREVIOUS_DIRECTORY, CMD_DEFINE_DIRECTORY, CMD_DEFINE_DIRECTORY, CMD_PREVIOUS_DIRECTORY})
         SendCommand(command);
     EXPECT_EQ(b + "|" + c + "|1", settings.currentDirectory + ("|" + std::string(settings.previousDirectory)) + "|" + std::to_string(settings.sourceIsDirectory));
+}
+
+/* A drop as Explorer makes one: DROPFILES in moveable memory, wide names, each ended and the list ended again. */
+static HGLOBAL Drop(std::initializer_list<std::string> paths)
+{
+    std::wstring names;
+    for (const std::string &path : paths) names += Wide(path) + L'\0';
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + (names.size() + 1) * sizeof(wchar_t));
+    DROPFILES *drop = (DROPFILES *)GlobalLock(memory);
+    drop->pFiles = sizeof *drop, drop->pt = {40, 40}, drop->fWide = TRUE, memcpy(drop + 1, names.c_str(), (names.size() + 1) * sizeof(wchar_t));
+    return GlobalUnlock(memory), PostMessageA(mainWindow, WM_DROPFILES, (WPARAM)memory, 0), PumpMessages(), memory;
+}
+
+TEST_F(Shell, TheFirstItemDroppedIsShownAFolderOrFontFileButNoneWhileADialogIsOpenAndF5ReadsTheSourceAgain)
+{
+    const std::string folder = LinkedFonts("Dropped fonts");
+    ShowCells(5), SendMessageA(mainWindow, WM_KEYDOWN, VK_F5, 0);
+    EXPECT_GT(displayList.count, 67) << "the installed fonts again";
+    Drop({folder, Font("dejavu/DejaVuSans.ttf")});
+    EXPECT_EQ(folder + "|67", settings.currentDirectory + ("|" + std::to_string(displayList.count)));
+    ScriptExpect(Inspect(Dialog("Select any font in your directory", IDCANCEL), [&](HWND dialog) { /* it opens there */
+        char shown[MAX_PATH] = ""; SendMessageA(dialog, CDM_GETFOLDERPATH, MAX_PATH, (LPARAM)shown); EXPECT_EQ(folder, shown + std::string("\\")); }));
+    SendCommand(CMD_DEFINE_DIRECTORY);
+    settings.bold = 1, settings.columns = 1, settings.pointSize = 60, Drop({folder + "FreeSerifItalic.ttf"});
+    EXPECT_EQ("FreeSerifBold.ttf", TopFile()) << "its family's entry in the style shown";
+    HGLOBAL ignored[2];
+    ScriptExpect(Inspect(Box(folder + "gone.ttf\ndoes not exist."), [&](HWND) { ignored[0] = Drop({Font("dejavu/")}); }));
+    ScriptExpect(Inspect(Dialog("Info"), [&](HWND) { ignored[1] = Drop({Font("liberation/")}); }));
+    Drop({folder + "gone.ttf"}), SendCommand(CMD_INFO);
+    EXPECT_EQ(folder + "|00", settings.currentDirectory + ("|" + std::to_string(GlobalSize(ignored[0]))) + std::to_string(GlobalSize(ignored[1])));
+    RunLinux("ln -s /usr/share/fonts/truetype/noto/NotoSans-Regular.ttf '" + std::string(getenv("ZENVRIX_BINARY_DIR")) + "/testdata/Dropped fonts/'");
+    int families = displayList.count;
+    EXPECT_EQ(families + 1, (SendMessageA(mainWindow, WM_KEYDOWN, VK_F5, 0), displayList.count)) << "the folder read again";
 }
 
 typedef Program At144Dpi;
