@@ -56,6 +56,16 @@ extern char textFileExist[STRING_SIZE];     /* 116 */
 extern char textNotInstalled[STRING_SIZE];  /* 117 */
 extern char textPrinterHdcError[STRING_SIZE]; /* 118 */
 extern char textNoMemory[STRING_SIZE];      /* 121 */
+/* The character map window's (140 ...). */
+extern char textCharMapTitle[STRING_SIZE];  /* 140 */
+extern char textCharMapCount[STRING_SIZE];  /* 141 */
+extern char textNoCmapTable[STRING_SIZE];   /* 142 */
+extern char textNoCmapSubtable[STRING_SIZE]; /* 143 */
+extern char textNoCmapMemory[STRING_SIZE];  /* 144 */
+extern char textOtherFace[STRING_SIZE];     /* 145 */
+extern char textNoBlock[STRING_SIZE];       /* 146 */
+extern char textGlyph[STRING_SIZE];         /* 147 */
+extern char textNotAdded[STRING_SIZE];      /* 148 */
 
 extern char windowsDirectory[300];
 extern char systemDirectory[300];

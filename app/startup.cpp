@@ -15,6 +15,7 @@
 #include "../resources/resource.h"
 #include "faults.h"
 #include "../install/install.h"
+#include "charmap.h"
 #include "settings.h"
 
 HINSTANCE appInstance;
@@ -35,6 +36,15 @@ char textFileExist[STRING_SIZE];
 char textNotInstalled[STRING_SIZE];
 char textPrinterHdcError[STRING_SIZE];
 char textNoMemory[STRING_SIZE];
+char textCharMapTitle[STRING_SIZE];
+char textCharMapCount[STRING_SIZE];
+char textNoCmapTable[STRING_SIZE];
+char textNoCmapSubtable[STRING_SIZE];
+char textNoCmapMemory[STRING_SIZE];
+char textOtherFace[STRING_SIZE];
+char textNoBlock[STRING_SIZE];
+char textGlyph[STRING_SIZE];
+char textNotAdded[STRING_SIZE];
 
 char windowsDirectory[300];
 char systemDirectory[300];
@@ -97,6 +107,15 @@ static int LoadStringTable(void)
         {IDS_NOT_INSTALLED, textNotInstalled},
         {IDS_PRINTER_HDC_ERROR, textPrinterHdcError},
         {IDS_NO_MEMORY, textNoMemory},
+        {IDS_CHARMAP_TITLE, textCharMapTitle},
+        {IDS_CHARMAP_COUNT, textCharMapCount},
+        {IDS_CHARMAP_NO_TABLE, textNoCmapTable},
+        {IDS_CHARMAP_NO_SUBTABLE, textNoCmapSubtable},
+        {IDS_CHARMAP_NO_MEMORY, textNoCmapMemory},
+        {IDS_CHARMAP_OTHER_FACE, textOtherFace},
+        {IDS_CHARMAP_NO_BLOCK, textNoBlock},
+        {IDS_CHARMAP_GLYPH, textGlyph},
+        {IDS_CHARMAP_NOT_ADDED, textNotAdded},
     };
     const int entries = (int)(sizeof table / sizeof table[0]);
     int loaded[sizeof table / sizeof table[0]];
@@ -135,6 +154,7 @@ int AppStartup(HINSTANCE instance)
     GetClientRect(mainWindow, &rc);
     RegisterWindowClass("client", CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC,
                         ClientWindowProc, NULL);
+    RegisterCharMapClass();
     clientWindow = CreateWindowExA(WS_EX_CLIENTEDGE, "client", NULL,
                                    WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL |
                                        WS_HSCROLL,
@@ -221,6 +241,19 @@ static LRESULT OnClientPaint(HWND window)
     return 0;
 }
 
+/* A right click on the grid, or the menu key, goes to the main window's cell menu;
+ * one on the scroll bars keeps the bars' own menu. */
+static LRESULT OnClientContextMenu(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    POINT at = {(short)LOWORD(lParam), (short)HIWORD(lParam)};
+    RECT client;
+    GetClientRect(window, &client);
+    int fromKeyboard = at.x == -1 && at.y == -1;
+    if (!fromKeyboard && !(ScreenToClient(window, &at) && PtInRect(&client, at)))
+        return DefWindowProcA(window, WM_CONTEXTMENU, wParam, lParam);
+    return SendMessageA(mainWindow, WM_CONTEXTMENU, wParam, lParam);
+}
+
 LRESULT CALLBACK ClientWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -230,6 +263,8 @@ LRESULT CALLBACK ClientWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_VSCROLL:
     case WM_LBUTTONDBLCLK:
         return SendMessageA(mainWindow, message, wParam, lParam);
+    case WM_CONTEXTMENU:
+        return OnClientContextMenu(window, wParam, lParam);
     default:
         return DefWindowProcA(window, message, wParam, lParam);
     }
