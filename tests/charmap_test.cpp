@@ -1,0 +1,176 @@
+/* charmap_test.cpp - a cell's context menu (right click, menu key) and the character map
+ * window: the menu's items for an installed and a folder font, Copy name; every character of
+ * a Latin, a non-Latin and a collection face, counted and ordered by fontTools, drawn page by
+ * page in the face; the status bar, clicks and keys; a folder font registered while its
+ * windows are open; faces whose characters cannot be read. */
+#include "harness.h"
+
+#include <commctrl.h>
+
+#include "app/charmap.h"
+#include "catalogue/blockcore.h"
+
+typedef Program Characters;
+
+/* fontTools' code points of a face, glyph 0 left out, in order, each with its glyph id. */
+static std::vector<std::pair<uint32_t, unsigned>> Oracle(const std::string &file, int face)
+{
+    std::string out;
+    RunLinux("/usr/bin/python3 -c 'import sys; from fontTools.ttLib import TTFont; f = TTFont(sys.argv[1], fontNumber=" + std::to_string(face) +
+             "); o = f.getGlyphOrder()\nfor c, g in sorted(f.getBestCmap().items()):\n if g != o[0]: print(c, f.getGlyphID(g))' /usr/share/fonts/truetype/" + file, &out);
+    std::vector<std::pair<uint32_t, unsigned>> points;
+    for (const char *at = out.c_str(); *at; at = strchr(at, '\n') + 1) points.push_back({(uint32_t)atol(at), (unsigned)atol(strchr(at, ' '))});
+    return points;
+}
+
+/* The context menu from a WM_CONTEXTMENU at (x, y) of the client window (-1: the keyboard's):
+ * its items, "-" before a grey one; `key` picks an item by its letter, 0 closes the menu. */
+static HWND menuWindow;
+static char menuKey;
+static std::vector<std::string> menuItems;
+static void CALLBACK ReadMenu(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(NULL, timer);
+    HMENU menu = (HMENU)SendMessageA(menuWindow, MN_GETHMENU, 0, 0);
+    for (int i = 0; i < GetMenuItemCount(menu); i++) {
+        char text[64] = "";
+        GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
+        menuItems.push_back((GetMenuState(menu, i, MF_BYPOSITION) & MF_GRAYED ? "-" : "") + std::string(text));
+    }
+    menuKey ? (void)PostMessageA(menuWindow, WM_CHAR, menuKey, 0) : (void)EndMenu();
+}
+static LRESULT CALLBACK MenuHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    char name[16] = "";
+    if (code == HCBT_CREATEWND && GetClassNameA((HWND)wParam, name, sizeof name) && strcmp(name, "#32768") == 0)
+        menuWindow = (HWND)wParam, SetTimer(NULL, 0, 10, ReadMenu);
+    return CallNextHookEx(NULL, code, wParam, lParam);
+}
+static std::vector<std::string> ContextMenu(int x, int y, char key = 0)
+{
+    HHOOK hook = SetWindowsHookExA(WH_CBT, MenuHook, NULL, GetCurrentThreadId());
+    menuItems.clear(), menuKey = key, SetForegroundWindow(mainWindow), SetFocus(mainWindow);
+    if (x >= 0) Mouse(clientWindow, x, y, {MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP});
+    else if (x == -2) SendMessageA(mainWindow, WM_CONTEXTMENU, (WPARAM)mainWindow, -1); /* the keyboard's, without F10 entering the menu bar */
+    else {
+        INPUT keys[4] = {{INPUT_KEYBOARD}, {INPUT_KEYBOARD}, {INPUT_KEYBOARD}, {INPUT_KEYBOARD}}; /* Shift+F10 */
+        keys[0].ki.wVk = keys[3].ki.wVk = VK_SHIFT, keys[1].ki.wVk = keys[2].ki.wVk = VK_F10, keys[2].ki.dwFlags = keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(4, keys, sizeof keys[0]), PumpMessages(20);
+    }
+    return UnhookWindowsHookEx(hook), menuItems;
+}
+
+static std::wstring Clipboard(UINT format)
+{
+    std::wstring text;
+    OpenClipboard(NULL);
+    if (HANDLE data = GetClipboardData(format))
+        text = format == CF_TEXT ? std::wstring(L"A:") + std::wstring((const char *)GlobalLock(data), (const char *)GlobalLock(data) + strlen((const char *)GlobalLock(data))) : (const wchar_t *)GlobalLock(data), GlobalUnlock(data);
+    return CloseClipboard(), text;
+}
+
+static std::string StatusPart(HWND window, int part)
+{
+    char text[300] = "";
+    return SendMessageA(GetDlgItem(window, IDC_CHARMAP_STATUS), SB_GETTEXTA, part, (LPARAM)text), text;
+}
+
+static int IndexOf(const std::string &face, int weight = 0)
+{
+    for (int i = 0; i < displayList.count; i++)
+        if (face == displayList.records[i]->logFont.lfFaceName && (!weight || displayList.records[i]->logFont.lfWeight == weight)) return i;
+    return -1;
+}
+
+/* The characters map window of DisplayList entry `index`, opened by its menu command. */
+static HWND OpenCharacters(int index)
+{
+    shell.selectedFont = index, SendCommand(CMD_CELL_CHARACTERS);
+    return FindWindowA(kCharMapClass, ("Characters - " + std::string(displayList.records[index]->logFont.lfFaceName)).c_str());
+}
+
+/* The dark pixels of a picture, cut to their bounding box: where a glyph is drawn matters not. */
+static std::vector<int> Ink(const Capture &c, RECT r)
+{
+    RECT box = {r.right, r.bottom, r.left, r.top};
+    auto dark = [&](int x, int y) { unsigned p = c.at(x, y); return ((p >> 16) + (p >> 8 & 255) + (p & 255)) < 384; };
+    for (int y = r.top; y < r.bottom; y++)
+        for (int x = r.left; x < r.right; x++)
+            if (dark(x, y)) box = {std::min(box.left, (LONG)x), std::min(box.top, (LONG)y), std::max(box.right, (LONG)x + 1), std::max(box.bottom, (LONG)y + 1)};
+    std::vector<int> ink = {std::max(0, (int)(box.right - box.left)), std::max(0, (int)(box.bottom - box.top))};
+    for (int y = box.top; y < box.bottom; y++)
+        for (int x = box.left; x < box.right; x++) ink.push_back(dark(x, y));
+    return ink;
+}
+
+/* Cells of the view that do not show their character: each against the character drawn alone. */
+static std::string WrongCells(HWND window, const std::vector<std::pair<uint32_t, unsigned>> &points)
+{
+    Capture shown = CaptureWindow(window), alone;
+    alone.width = alone.height = 120;
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof info.bmiHeader, 120, -120, 1, 32};
+    void *bits = NULL;
+    HDC dc = CreateCompatibleDC(NULL);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, NULL, 0);
+    HGDIOBJ oldBitmap = SelectObject(dc, bitmap), oldFont = SelectObject(dc, (HFONT)SendMessageA(window, WM_GETFONT, 0, 0));
+    std::string wrong;
+    RECT cell;
+    int drawn = 0;
+    for (uint32_t i = 0; i < points.size(); i++) {
+        if (!CharMapCellRect(window, i, &cell)) { if (drawn) break; continue; }
+        if (cell.bottom > shown.height || cell.right > shown.width || cell.top < 0) continue;
+        uint32_t c = points[i].first, s = c - 0x10000;
+        WCHAR units[2] = {(WCHAR)(c < 0x10000 ? c : 0xD800 + (s >> 10)), (WCHAR)(0xDC00 + (s & 0x3FF))}; /* a surrogate pair above the BMP */
+        PatBlt(dc, 0, 0, 120, 120, WHITENESS), TextOutW(dc, 30, 30, units, c < 0x10000 ? 1 : 2), GdiFlush();
+        alone.pixels.assign((unsigned *)bits, (unsigned *)bits + 120 * 120), drawn++;
+        for (unsigned &p : alone.pixels) p &= 0xFFFFFF;
+        if (Ink(shown, {cell.left, cell.top, cell.right - 1, cell.bottom - 1}) != Ink(alone, {0, 0, 120, 120})) wrong += " " + std::to_string(points[i].first);
+    }
+    SelectObject(dc, oldFont), SelectObject(dc, oldBitmap), DeleteObject(bitmap), DeleteDC(dc);
+    return drawn > 20 ? wrong : "only " + std::to_string(drawn) + " cells";
+}
+
+TEST_F(Characters, TheMenuOffersWhatTheCellAllowsAndCopiesItsName)
+{
+    ASSERT_GE(displayList.count, 4);
+    int x = pageLayout.originX + 20, y = pageLayout.cellTopOffset + 10, second = (int)(pageLayout.cellWidth + x);
+    EXPECT_EQ(std::vector<std::string>{}, ContextMenu(-2, -1)); /* nothing selected yet */
+    EXPECT_EQ(std::vector<std::string>{}, ContextMenu(second - 20, y)); /* between two cells */
+    EXPECT_EQ((std::vector<std::string>{"-&Install font...", "&Characters...", "Copy &name"}), ContextMenu(second, y, 'n'));
+    std::string face = displayList.records[1]->logFont.lfFaceName;
+    EXPECT_EQ(1, shell.selectedFont);
+    EXPECT_EQ(std::wstring(face.begin(), face.end()) + L"|A:" + std::wstring(face.begin(), face.end()), Clipboard(CF_UNICODETEXT) + L"|" + Clipboard(CF_TEXT));
+    EXPECT_EQ(3u, ContextMenu(-1, -1, 'c').size()); /* the keyboard's menu: for the cell last selected */
+    HWND window = FindWindowA(kCharMapClass, ("Characters - " + face).c_str());
+    EXPECT_TRUE(window != NULL), DestroyWindow(window);
+    ScanFolder(Font("dejavu\\")), Refresh(); /* a folder: Install is there and opens the install dialog */
+    ScriptExpect(Dialog("Install Font", IDCANCEL));
+    EXPECT_EQ((std::vector<std::string>{"&Install font...", "&Characters...", "Copy &name"}), ContextMenu(x, y, 'i'));
+}
+
+TEST_F(Characters, ALatinANonLatinAndACollectionFaceShowEveryCharacterInOrderPageByPage)
+{
+    settings.allFontFiles = 1, ScanFolder(Font("wqy\\"));
+    const struct { const char *face, *file; int index, collection; } faces[] = {{"DejaVu Sans", "dejavu/DejaVuSans.ttf", -1, 0},
+        {"Noto Sans Georgian", "noto/NotoSansGeorgian-Regular.ttf", -1, 0}, {"WenQuanYi Zen Hei Mono", "wqy/wqy-zenhei.ttc", 1, 1}};
+    for (const auto &f : faces) {
+        if (!f.collection) SendCommand(CMD_INSTALLED_FONTS);
+        auto points = Oracle(f.file, f.index < 0 ? 0 : f.index);
+        HWND window = OpenCharacters(IndexOf(f.face));
+        ASSERT_TRUE(window != NULL) << f.face;
+        EXPECT_EQ(std::to_string(points.size()) + " characters", StatusPart(window, 0)) << f.face;
+        EXPECT_EQ("", WrongCells(window, points)) << f.face << " first page";
+        SendMessageA(window, WM_VSCROLL, SB_PAGEDOWN, 0), UpdateWindow(window);
+        EXPECT_EQ("", WrongCells(window, points)) << f.face << " second page";
+        SendMessageA(window, WM_VSCROLL, SB_BOTTOM, 0), UpdateWindow(window);
+        EXPECT_EQ("", WrongCells(window, points)) << f.face << " last page";
+        SendMessageA(window, WM_KEYDOWN, VK_END, 0); /* the last character: selected and named */
+        char codePoint[16];
+        snprintf(codePoint, sizeof codePoint, "U+%04X", points.back().first);
+        const UnicodeBlock *block = FindUnicodeBlock(points.back().first);
+        EXPECT_EQ((block ? block->name : "No block") + std::string("|") + codePoint + "|Glyph " + std::to_string(points.back().second),
+                  StatusPart(window, 1) + "|" + StatusPart(window, 2) + "|" + StatusPart(window, 3)) << f.face;
+        DestroyWindow(window);
+    }
+}
