@@ -219,6 +219,16 @@ static void SyncScrollBar(HWND window, const CharMap *map)
     SetScrollInfo(window, SB_VERT, &info, TRUE);
 }
 
+/* After the view moved, the character under the mouse is another one. */
+static void TakeHoverAgain(HWND window, CharMap *map)
+{
+    POINT at;
+    if (map->hover < 0 || !GetCursorPos(&at) || !ScreenToClient(window, &at))
+        return;
+    map->hover = IndexAt(window, map, at.x, at.y);
+    ShowStatus(map);
+}
+
 /* Moves the view to row (clamped); the picture moves and only the uncovered rows
  * are drawn. */
 static void ScrollToRow(HWND window, CharMap *map, int row)
@@ -239,6 +249,7 @@ static void ScrollToRow(HWND window, CharMap *map, int row)
                        SW_INVALIDATE | SW_ERASE);
     SyncScrollBar(window, map);
     UpdateWindow(window);
+    TakeHoverAgain(window, map);
 }
 
 static void InvalidateCell(HWND window, int64_t index)

@@ -174,3 +174,74 @@ TEST_F(Characters, ALatinANonLatinAndACollectionFaceShowEveryCharacterInOrderPag
         DestroyWindow(window);
     }
 }
+
+TEST_F(Characters, AClickSelectsAndNamesACharacterTheKeysMoveAndADoubleClickOrCtrlCCopiesIt)
+{
+    auto points = Oracle("dejavu/DejaVuSans.ttf", 0);
+    HWND window = OpenCharacters(IndexOf("DejaVu Sans"));
+    RECT a, b;
+    ASSERT_TRUE(CharMapCellRect(window, 'A' - 32, &a) && CharMapCellRect(window, 'B' - 32, &b) && points['A' - 32].first == 'A');
+    auto status = [&] { return StatusPart(window, 1) + "|" + StatusPart(window, 2) + "|" + StatusPart(window, 3); };
+    auto press = [](std::initializer_list<WORD> keys) {
+        std::vector<INPUT> input;
+        for (WORD key : keys) input.push_back({INPUT_KEYBOARD}), input.back().ki.wVk = key;
+        for (auto key = keys.end(); key != keys.begin();) input.push_back({INPUT_KEYBOARD}), input.back().ki = {*--key, 0, KEYEVENTF_KEYUP};
+        SendInput((UINT)input.size(), input.data(), sizeof input[0]), PumpMessages(20);
+    };
+    Mouse(window, (a.left + a.right) / 2, (a.top + a.bottom) / 2, {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP});
+    EXPECT_EQ(L"A|A:A", Clipboard(CF_UNICODETEXT) + L"|" + Clipboard(CF_TEXT));
+    EXPECT_EQ("Basic Latin|U+0041|Glyph " + std::to_string(points['A' - 32].second), status());
+    Mouse(window, (b.left + b.right) / 2, (b.top + b.bottom) / 2, {});
+    EXPECT_EQ("Basic Latin|U+0042|Glyph " + std::to_string(points['B' - 32].second), status()); /* under the mouse */
+    Mouse(GetDesktopWindow(), 1270, 1015, {}), press({VK_DOWN, VK_RIGHT, VK_RIGHT}), press({VK_CONTROL, 'C'}); /* the mouse gone: the selected one */
+    int columns = 0;
+    for (RECT r; CharMapCellRect(window, columns, &r) && r.top == 0;) columns++;
+    EXPECT_EQ(std::wstring(1, (wchar_t)points['A' - 32 + columns + 2].first), Clipboard(CF_UNICODETEXT)); /* a row down, two on */
+    press({VK_END}), press({VK_CONTROL, 'C'});
+    EXPECT_EQ(std::wstring({(wchar_t)0xD83D, (wchar_t)0xDE43}), Clipboard(CF_UNICODETEXT)); /* U+1F643, the last, as a surrogate pair */
+    EXPECT_EQ("Emoticons|U+1F643", StatusPart(window, 1) + "|" + StatusPart(window, 2));
+    DestroyWindow(window);
+}
+
+TEST_F(Characters, AFolderFontStaysRegisteredWhileItsWindowsAreOpenAndAllCloseWithTheMainWindow)
+{
+    ForgetFonts("ZvChrm");
+    const std::string folder = TempDir("ZvChrm"), path = folder + "ZvChrmSans.ttf";
+    RenamedFont("DejaVuSans.ttf", "ZvChrm"), ScanFolder(folder);
+    ASSERT_EQ(1, displayList.count);
+    HWND first = OpenCharacters(0), second = OpenCharacters(0);
+    Refresh(); /* the grid adds and removes the file around its cell once more */
+    EXPECT_TRUE(first && second && first != second && FamilyListed("ZvChrm Sans"));
+    DestroyWindow(first);
+    EXPECT_TRUE(FamilyListed("ZvChrm Sans"));
+    SendMessageA(second, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(second) || FamilyListed("ZvChrm Sans") || RemoveFontResourceA(path.c_str())); /* removed, exactly once */
+    first = OpenCharacters(0), SendCommand(CMD_INSTALLED_FONTS), second = OpenCharacters(IndexOf("DejaVu Sans"));
+    StopZenvrix();
+    EXPECT_FALSE(IsWindow(first) || IsWindow(second) || FamilyListed("ZvChrm Sans"));
+    ASSERT_EQ(1, StartZenvrix());
+}
+
+TEST_F(Characters, AFaceWhoseCharactersCannotBeReadOpensWithNoneAndSaysWhy)
+{
+    ForgetFonts("ZvNocm");
+    const std::string folder = TempDir("ZvNocm"), path = folder + "ZvNocmSans.ttf";
+    RenamedFont("DejaVuSans.ttf", "ZvNocm"), RenamedFont("DejaVuSerif.ttf", "ZvNocm"); /* Sans: only a Macintosh subtable left; Serif: no cmap */
+    RunLinux("cd " + std::string(getenv("ZENVRIX_BINARY_DIR")) + "/testdata/ZvNocm && perl -0777 -pi -e 's/cmap/cmaq/' ZvNocmSerif.ttf && /usr/bin/python3 -c "
+             "'from fontTools.ttLib import TTFont; f = TTFont(\"ZvNocmSans.ttf\"); c = f[\"cmap\"]; c.tables = [t for t in c.tables if t.platformID == 1]; f.save(\"ZvNocmSans.ttf\")'");
+    const struct { int source; FaultPoint fault; int okCalls; const char *why; } cases[] = {{0, FAULT_HEAP, 1, "Not enough memory for the character list"},
+        {1, FAULT_POINT_COUNT, 0, "The cmap table maps no Unicode or symbol characters"}, {1, FAULT_ADD_FONT_RESOURCE, 0, "The font file could not be registered"},
+        {2, FAULT_POINT_COUNT, 0, "The face has no cmap table"}};
+    for (const auto &c : cases) {
+        c.source ? ScanFolder(folder) : (void)SendCommand(CMD_INSTALLED_FONTS);
+        int index = c.source == 0 ? IndexOf("DejaVu Sans") : c.source - 1;
+        if (c.fault != FAULT_POINT_COUNT) SetFault(c.fault, c.okCalls, 1);
+        HWND window = OpenCharacters(index);
+        ClearFaults();
+        EXPECT_EQ(std::string("0 characters|") + c.why, StatusPart(window, 0) + "|" + StatusPart(window, 1)) << displayList.records[index]->logFont.lfFaceName;
+        SendMessageA(window, WM_KEYDOWN, VK_END, 0), SendMessageA(window, WM_VSCROLL, SB_PAGEDOWN, 0), UpdateWindow(window); /* nothing to move to */
+        EXPECT_EQ("", StatusPart(window, 2));
+        DestroyWindow(window);
+        EXPECT_FALSE(RemoveFontResourceA(path.c_str())) << c.why;
+    }
+}
