@@ -265,15 +265,17 @@ static void Select(HWND window, CharMap *map, int64_t index)
         return;
     int64_t last = (int64_t)map->coverage.characters - 1;
     index = index < 0 ? 0 : index > last ? last : index;
-    InvalidateCell(window, map->selected);
+    int64_t before = map->selected;
     map->selected = index;
-    InvalidateCell(window, index);
+    /* The view moves first, so that both cells are redrawn where they are then. */
     int row = (int)(index / map->columns);
     int rows = WholeRows(window, map);
     if (row < map->topRow)
         ScrollToRow(window, map, row);
     else if (row >= map->topRow + rows)
         ScrollToRow(window, map, row - rows + 1);
+    InvalidateCell(window, before);
+    InvalidateCell(window, index);
     UpdateWindow(window);
     ShowStatus(map);
 }

@@ -53,9 +53,10 @@ static std::vector<std::string> ContextMenu(int x, int y, char key = 0)
     if (x >= 0) Mouse(clientWindow, x, y, {MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP});
     else if (x == -2) SendMessageA(mainWindow, WM_CONTEXTMENU, (WPARAM)mainWindow, -1); /* the keyboard's, without F10 entering the menu bar */
     else {
-        INPUT keys[4] = {{INPUT_KEYBOARD}, {INPUT_KEYBOARD}, {INPUT_KEYBOARD}, {INPUT_KEYBOARD}}; /* Shift+F10 */
+        INPUT keys[4] = {{INPUT_KEYBOARD}, {INPUT_KEYBOARD}, {INPUT_KEYBOARD}, {INPUT_KEYBOARD}}; /* Shift+F10, or the menu key */
         keys[0].ki.wVk = keys[3].ki.wVk = VK_SHIFT, keys[1].ki.wVk = keys[2].ki.wVk = VK_F10, keys[2].ki.dwFlags = keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
-        SendInput(4, keys, sizeof keys[0]), PumpMessages(20);
+        if (y == -3) keys[1].ki.wVk = keys[2].ki.wVk = VK_APPS;
+        SendInput(y == -3 ? 2 : 4, keys + (y == -3), sizeof keys[0]), PumpMessages(20);
     }
     return UnhookWindowsHookEx(hook), menuItems;
 }
@@ -141,7 +142,8 @@ TEST_F(Characters, TheMenuOffersWhatTheCellAllowsAndCopiesItsName)
     std::string face = displayList.records[1]->logFont.lfFaceName;
     EXPECT_EQ(1, shell.selectedFont);
     EXPECT_EQ(std::wstring(face.begin(), face.end()) + L"|A:" + std::wstring(face.begin(), face.end()), Clipboard(CF_UNICODETEXT) + L"|" + Clipboard(CF_TEXT));
-    EXPECT_EQ(3u, ContextMenu(-1, -1, 'c').size()); /* the keyboard's menu: for the cell last selected */
+    EXPECT_EQ(3u, ContextMenu(-1, -3).size()); /* the keyboard's menu, for the cell last selected */
+    EXPECT_EQ(3u, ContextMenu(-1, -1, 'c').size());
     HWND window = FindWindowA(kCharMapClass, ("Characters - " + face).c_str());
     EXPECT_TRUE(window != NULL), DestroyWindow(window);
     ScanFolder(Font("dejavu\\")), Refresh(); /* a folder: Install is there and opens the install dialog */
