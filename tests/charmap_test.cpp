@@ -202,6 +202,11 @@ TEST_F(Characters, AClickSelectsAndNamesACharacterTheKeysMoveAndADoubleClickOrCt
     press({VK_END}), press({VK_CONTROL, 'C'});
     EXPECT_EQ(std::wstring({(wchar_t)0xD83D, (wchar_t)0xDE43}), Clipboard(CF_UNICODETEXT)); /* U+1F643, the last, as a surrogate pair */
     EXPECT_EQ("Emoticons|U+1F643", StatusPart(window, 1) + "|" + StatusPart(window, 2));
+    press({VK_HOME}), Mouse(window, a.left, a.top, {MOUSEEVENTF_WHEEL}, (DWORD)-WHEEL_DELTA); /* a notch down: three rows */
+    RECT cell, client;
+    EXPECT_TRUE(CharMapCellRect(window, 3 * columns, &cell) && cell.top == 0 && cell.left == 0);
+    GetClientRect(window, &client), SetWindowPos(window, NULL, 0, 0, client.right / 2, 400, SWP_NOMOVE | SWP_NOZORDER); /* fewer columns */
+    EXPECT_TRUE(CharMapCellRect(window, 3 * columns, &cell) && cell.top == 0) << "the first character in view stays in the top row";
     DestroyWindow(window);
 }
 
