@@ -1,8 +1,8 @@
 /* appwindows.h - the pieces of the shell that the main window procedure
  * (mainwnd.cpp) hands its messages to: the toolbar (toolbar.cpp), scrolling and
- * the double-click (scroll.cpp), the small option dialogs (dialogs.cpp), and the
- * folders and font files named from outside: the command line and drops
- * (openpath.cpp). */
+ * the double-click (scroll.cpp), the cell's context menu (cellmenu.cpp), the
+ * small option dialogs (dialogs.cpp), and the folders and font files named from
+ * outside: the command line and drops (openpath.cpp). */
 #ifndef ZENVRIX_APPWINDOWS_H
 #define ZENVRIX_APPWINDOWS_H
 
@@ -38,6 +38,17 @@ int OpenCommandLinePath(const wchar_t *commandLine);
 int OpenOutsidePath(const wchar_t *path);
 /* WM_DROPFILES: the first item dropped, unless a dialog or a print job runs. */
 LRESULT OnDropFiles(HDROP drop);
+/* The cell at a point of the client window, through the drawing walk in hit-test
+ * mode on dc: 1 with its index in selectedFont, 0 when the point is on no cell. */
+int HitTestCell(HDC dc, int x, int y);
+/* The install dialog for the selected font of a folder, then a redraw on dc; the
+ * explanation for installed fonts. */
+void InstallSelectedFont(HDC dc);
+
+/* cellmenu.cpp */
+LRESULT OnContextMenu(HWND window, WPARAM wParam, LPARAM lParam);
+/* Commands 170 ... 172 of the cell menu, on the selected font. */
+void OnCellCommand(int command);
 
 /* dialogs.cpp */
 INT_PTR CALLBACK ValueDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

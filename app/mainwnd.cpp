@@ -3,8 +3,9 @@
  * MainWindowProc only dispatches.  Commands from the menu and the toolbar change the
  * settings, then send the private messages to this same window synchronously:
  * UM_RESCAN refills the Catalogue, UM_REBUILD the DisplayList, UM_REFRESH lays out
- * and draws.  Scrolling and the double-click live in scroll.cpp, the toolbar in
- * toolbar.cpp, the small option dialogs in dialogs.cpp. */
+ * and draws.  Scrolling and the double-click live in scroll.cpp, the cell's context
+ * menu in cellmenu.cpp, the toolbar in toolbar.cpp, the small option dialogs in
+ * dialogs.cpp; the character map windows (charmap.cpp) close with this one. */
 #include "shell.h"
 
 #include <commctrl.h>
@@ -18,6 +19,7 @@
 #include "../render/layout.h"
 #include "../resources/resource.h"
 #include "appwindows.h"
+#include "charmap.h"
 #include "settings.h"
 
 /* ---- device-context convention of UM_RESCAN, UM_REBUILD and UM_REFRESH ---- */
@@ -138,6 +140,14 @@ static LRESULT OnCreate(HWND window)
     toolbar = CreateMainToolbar(window);
     if (toolbar == NULL)
         ShowWarning("tool error", NULL);
+    return 0;
+}
+
+/* The character map windows go with the main window. */
+static LRESULT OnDestroy(void)
+{
+    CloseCharacterMaps();
+    PostQuitMessage(0);
     return 0;
 }
 
@@ -454,6 +464,9 @@ static LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam)
     case CMD_SIZE_DOWN: SetPointSize(window, StepPointSize(settings.pointSize, 0)); break;
     case CMD_COLUMNS_UP: SetColumns(window, ClampInt(settings.columns + 1, 1, 15)); break;
     case CMD_COLUMNS_DOWN: SetColumns(window, ClampInt(settings.columns - 1, 1, 15)); break;
+    case CMD_CELL_INSTALL:
+    case CMD_CELL_CHARACTERS:
+    case CMD_CELL_COPY_NAME: OnCellCommand(LOWORD(wParam)); break;
     default: return DefWindowProcA(window, WM_COMMAND, wParam, lParam);
     }
     return 0;
@@ -463,7 +476,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 {
     switch (message) {
     case WM_CREATE: return OnCreate(window);
-    case WM_DESTROY: PostQuitMessage(0); return 0;
+    case WM_DESTROY: return OnDestroy();
     case WM_SIZE: return OnSize();
     case WM_FONTCHANGE: return OnFontChange(window, wParam, lParam);
     case WM_NOTIFY: return OnToolbarNotify(lParam);
@@ -473,6 +486,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_VSCROLL: return OnVScroll(wParam);
     case WM_LBUTTONDBLCLK: return OnDoubleClick(lParam);
     case WM_DROPFILES: return OnDropFiles((HDROP)wParam);
+    case WM_CONTEXTMENU: return OnContextMenu(window, wParam, lParam);
     case UM_RESCAN: return OnRescan(window, wParam);
     case UM_REBUILD: return OnRebuild(wParam);
     case UM_SETSCROLL: return OnSetScroll();

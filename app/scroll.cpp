@@ -1,7 +1,8 @@
 /* scroll.cpp - vertical scrolling by row, page and thumb, to the end and the start
  * (End and Home), and the double-click that selects a cell.  WM_VSCROLL and
  * WM_LBUTTONDBLCLK reach the main window (mainwnd.cpp) from the client window,
- * which forwards them; the keys come from the main window's WM_KEYDOWN. */
+ * which forwards them; the keys come from the main window's WM_KEYDOWN.  The hit
+ * test is the cell menu's too (cellmenu.cpp). */
 #include "appwindows.h"
 
 #include "../install/install.h"
@@ -130,25 +131,34 @@ void ShowHowToInstall(void)
     ShowWarning(textHowToInstall, textInformation);
 }
 
-LRESULT OnDoubleClick(LPARAM lParam)
+int HitTestCell(HDC dc, int x, int y)
 {
-    HDC dc = GetDC(clientWindow);
     ComputeLayout(&pageLayout);
-    shell.clickX = LOWORD(lParam);
-    shell.clickY = HIWORD(lParam);
+    shell.clickX = x;
+    shell.clickY = y;
     shell.hitFound = 0;
     shell.hitTestMode = 1;
     SendMessageA(mainWindow, UM_DRAWPAGE, (WPARAM)dc, 0);
     shell.hitTestMode = 0;
-    if (shell.hitFound) {
-        if (settings.sourceIsDirectory) {
-            DialogBoxParamA(appInstance, MAKEINTRESOURCEA(DIALOG_INSTALL), mainWindow,
-                            InstallDialogProc, 0);
-            SendMessageA(mainWindow, UM_REFRESH, (WPARAM)dc, 0);
-        } else {
-            ShowHowToInstall();
-        }
+    return shell.hitFound;
+}
+
+void InstallSelectedFont(HDC dc)
+{
+    if (settings.sourceIsDirectory) {
+        DialogBoxParamA(appInstance, MAKEINTRESOURCEA(DIALOG_INSTALL), mainWindow,
+                        InstallDialogProc, 0);
+        SendMessageA(mainWindow, UM_REFRESH, (WPARAM)dc, 0);
+    } else {
+        ShowHowToInstall();
     }
+}
+
+LRESULT OnDoubleClick(LPARAM lParam)
+{
+    HDC dc = GetDC(clientWindow);
+    if (HitTestCell(dc, LOWORD(lParam), HIWORD(lParam)))
+        InstallSelectedFont(dc);
     ReleaseDC(clientWindow, dc);
     return 0;
 }

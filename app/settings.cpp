@@ -41,6 +41,7 @@ void ResetViewSettings(void)
 
     ShellState fresh = {};
     fresh.lastStepDown = 1;
+    fresh.selectedFont = -1; /* no cell selected yet */
     shell = fresh;
 }
 

@@ -63,7 +63,7 @@ struct ShellState {
     int clickX;
     int clickY;
     int hitFound;
-    int selectedFont;            /* DisplayList index of the double-clicked cell */
+    int selectedFont;            /* DisplayList index of the cell last hit-tested; -1 none */
     int drawingFirstRow;         /* 1 while UM_DRAWFIRSTROW draws */
     int cellColumn;              /* column of the next cell to draw */
     int cellRow;                 /* row of the next cell, from the first row drawn */

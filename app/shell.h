@@ -61,6 +61,16 @@ extern char textPathMissing[STRING_SIZE];
 extern char textPathUnreadable[STRING_SIZE];
 extern char textPathNotFont[STRING_SIZE];
 extern char textPathTooLong[STRING_SIZE];
+/* The character map window's (140 ...). */
+extern char textCharMapTitle[STRING_SIZE];  /* 140 */
+extern char textCharMapCount[STRING_SIZE];  /* 141 */
+extern char textNoCmapTable[STRING_SIZE];   /* 142 */
+extern char textNoCmapSubtable[STRING_SIZE]; /* 143 */
+extern char textNoCmapMemory[STRING_SIZE];  /* 144 */
+extern char textOtherFace[STRING_SIZE];     /* 145 */
+extern char textNoBlock[STRING_SIZE];       /* 146 */
+extern char textGlyph[STRING_SIZE];         /* 147 */
+extern char textNotAdded[STRING_SIZE];      /* 148 */
 
 extern char windowsDirectory[300];
 extern char systemDirectory[300];

@@ -16,6 +16,7 @@
 #include "faults.h"
 #include "../install/install.h"
 #include "appwindows.h"
+#include "charmap.h"
 #include "settings.h"
 
 HINSTANCE appInstance;
@@ -40,6 +41,15 @@ char textPathMissing[STRING_SIZE];
 char textPathUnreadable[STRING_SIZE];
 char textPathNotFont[STRING_SIZE];
 char textPathTooLong[STRING_SIZE];
+char textCharMapTitle[STRING_SIZE];
+char textCharMapCount[STRING_SIZE];
+char textNoCmapTable[STRING_SIZE];
+char textNoCmapSubtable[STRING_SIZE];
+char textNoCmapMemory[STRING_SIZE];
+char textOtherFace[STRING_SIZE];
+char textNoBlock[STRING_SIZE];
+char textGlyph[STRING_SIZE];
+char textNotAdded[STRING_SIZE];
 
 char windowsDirectory[300];
 char systemDirectory[300];
@@ -106,6 +116,15 @@ static int LoadStringTable(void)
         {IDS_PATH_UNREADABLE, textPathUnreadable},
         {IDS_PATH_NOT_FONT, textPathNotFont},
         {IDS_PATH_TOO_LONG, textPathTooLong},
+        {IDS_CHARMAP_TITLE, textCharMapTitle},
+        {IDS_CHARMAP_COUNT, textCharMapCount},
+        {IDS_CHARMAP_NO_TABLE, textNoCmapTable},
+        {IDS_CHARMAP_NO_SUBTABLE, textNoCmapSubtable},
+        {IDS_CHARMAP_NO_MEMORY, textNoCmapMemory},
+        {IDS_CHARMAP_OTHER_FACE, textOtherFace},
+        {IDS_CHARMAP_NO_BLOCK, textNoBlock},
+        {IDS_CHARMAP_GLYPH, textGlyph},
+        {IDS_CHARMAP_NOT_ADDED, textNotAdded},
     };
     const int entries = (int)(sizeof table / sizeof table[0]);
     int loaded[sizeof table / sizeof table[0]];
@@ -144,6 +163,7 @@ int AppStartup(HINSTANCE instance, const wchar_t *commandLine)
     GetClientRect(mainWindow, &rc);
     RegisterWindowClass("client", CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC,
                         ClientWindowProc, NULL);
+    RegisterCharMapClass();
     clientWindow = CreateWindowExA(WS_EX_CLIENTEDGE, "client", NULL,
                                    WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL |
                                        WS_HSCROLL,
@@ -235,6 +255,19 @@ static LRESULT OnClientPaint(HWND window)
     return 0;
 }
 
+/* A right click on the grid, or the menu key, goes to the main window's cell menu;
+ * one on the scroll bars keeps the bars' own menu. */
+static LRESULT OnClientContextMenu(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    POINT at = {(short)LOWORD(lParam), (short)HIWORD(lParam)};
+    RECT client;
+    GetClientRect(window, &client);
+    int fromKeyboard = at.x == -1 && at.y == -1;
+    if (!fromKeyboard && !(ScreenToClient(window, &at) && PtInRect(&client, at)))
+        return DefWindowProcA(window, WM_CONTEXTMENU, wParam, lParam);
+    return SendMessageA(mainWindow, WM_CONTEXTMENU, wParam, lParam);
+}
+
 LRESULT CALLBACK ClientWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -244,6 +277,8 @@ LRESULT CALLBACK ClientWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_VSCROLL:
     case WM_LBUTTONDBLCLK:
         return SendMessageA(mainWindow, message, wParam, lParam);
+    case WM_CONTEXTMENU:
+        return OnClientContextMenu(window, wParam, lParam);
     default:
         return DefWindowProcA(window, message, wParam, lParam);
     }

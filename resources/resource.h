@@ -148,4 +148,20 @@
 /* DIALOG_FONTINFO */
 #define IDC_FONTINFO_TEXT      129
 
+/* The cell's context menu and the character map window */
+#define CELL_MENU_NAME         "CELLMENU"
+#define CMD_CELL_INSTALL       170
+#define CMD_CELL_CHARACTERS    171
+#define CMD_CELL_COPY_NAME     172
+#define IDC_CHARMAP_STATUS     1701
+#define IDS_CHARMAP_TITLE      140
+#define IDS_CHARMAP_COUNT      141
+#define IDS_CHARMAP_NO_TABLE   142
+#define IDS_CHARMAP_NO_SUBTABLE 143
+#define IDS_CHARMAP_NO_MEMORY  144
+#define IDS_CHARMAP_OTHER_FACE 145
+#define IDS_CHARMAP_NO_BLOCK   146
+#define IDS_CHARMAP_GLYPH      147
+#define IDS_CHARMAP_NOT_ADDED  148
+
 #endif
