@@ -650,13 +650,6 @@ int RegisterCharMapClass(void)
     WNDCLASSA windowClass;
     if (GetClassInfoA(appInstance, kCharMapClass, &windowClass))
         return 1;
-    ZeroMemory(&windowClass, sizeof windowClass);
-    windowClass.style = CS_DBLCLKS;
-    windowClass.lpfnWndProc = CharMapWindowProc;
-    windowClass.hInstance = appInstance;
-    windowClass.hIcon = LoadIconA(appInstance, MAKEINTRESOURCEA(ICON_IKONKA));
-    windowClass.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
-    windowClass.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
-    windowClass.lpszClassName = kCharMapClass;
-    return RegisterClassA(&windowClass) != 0;
+    return RegisterWindowClass(kCharMapClass, CS_DBLCLKS, CharMapWindowProc, NULL,
+                               (LPCSTR)IDC_ARROW);
 }

@@ -93,6 +93,10 @@ void AppRunMessageLoop(void);
 /* Frees the FileBuffer, the printer objects and both font lists. */
 void AppShutdown(void);
 
+/* Registers a window class of the program, with its icon and the window colour. */
+int RegisterWindowClass(const char *name, UINT style, WNDPROC procedure, const char *menu,
+                        const char *cursor);
+
 /* Places the client window under the toolbar (start-up and WM_SIZE). */
 void PlaceClientWindow(int repaint);
 

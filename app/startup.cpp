@@ -64,7 +64,8 @@ int ShowWarning(const char *text, const char *caption)
     return MessageBoxA(NULL, text, caption, MB_TASKMODAL | MB_ICONWARNING | MB_OK);
 }
 
-static int RegisterWindowClass(const char *name, UINT style, WNDPROC procedure, const char *menu)
+int RegisterWindowClass(const char *name, UINT style, WNDPROC procedure, const char *menu,
+                        const char *cursor)
 {
     WNDCLASSA windowClass;
     ZeroMemory(&windowClass, sizeof windowClass);
@@ -72,7 +73,7 @@ static int RegisterWindowClass(const char *name, UINT style, WNDPROC procedure, 
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = appInstance;
     windowClass.hIcon = LoadIconA(appInstance, MAKEINTRESOURCEA(ICON_IKONKA));
-    windowClass.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_CROSS);
+    windowClass.hCursor = LoadCursorA(NULL, cursor);
     windowClass.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
     windowClass.lpszMenuName = menu;
     windowClass.lpszClassName = name;
@@ -143,7 +144,8 @@ int AppStartup(HINSTANCE instance, const wchar_t *commandLine)
     ResetPrinterSetup();
     ResetInstallOptions();
 
-    if (!RegisterWindowClass("klasa", CS_DBLCLKS | CS_OWNDC, MainWindowProc, MENU_NAME)) {
+    if (!RegisterWindowClass("klasa", CS_DBLCLKS | CS_OWNDC, MainWindowProc, MENU_NAME,
+                             (LPCSTR)IDC_CROSS)) {
         ShowWarning("can't register window class", NULL);
         return -1;
     }
@@ -162,7 +164,7 @@ int AppStartup(HINSTANCE instance, const wchar_t *commandLine)
         GetClientRect(toolbar, &tb);
     GetClientRect(mainWindow, &rc);
     RegisterWindowClass("client", CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC,
-                        ClientWindowProc, NULL);
+                        ClientWindowProc, NULL, (LPCSTR)IDC_CROSS);
     RegisterCharMapClass();
     clientWindow = CreateWindowExA(WS_EX_CLIENTEDGE, "client", NULL,
                                    WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL |
