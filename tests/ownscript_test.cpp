@@ -85,3 +85,17 @@ TEST_F(OwnScript, APrintedPageCarriesTheSamples)
     EXPECT_NE(std::string::npos, text.find(u8"กขฃคฅ")) << text;
     EXPECT_NE(std::string::npos, text.find(u8"ԱաԲբ")) << text;
 }
+
+TEST_F(OwnScript, ASymbolEncodedFaceKeepsTheExample)
+{
+    std::string folder = TempDir("ownsymbol"), font = ReadFile(Font("noto/NotoSansThai-Regular.ttf"));
+    auto u16 = [&](size_t at) { return (unsigned)(uint8_t)font[at] << 8 | (uint8_t)font[at + 1]; };
+    size_t cmap = 0;
+    for (size_t r = 12; r < 12 + 16 * u16(4); r += 16)
+        if (font.compare(r, 4, "cmap") == 0) cmap = u16(r + 8) << 16 | u16(r + 10);
+    for (size_t e = cmap + 4; cmap != 0 && e < cmap + 4 + 8 * u16(cmap + 2); e += 8) /* (0,3) made ISO's, (3,1) the symbol one */
+        font[u16(e) == 0 ? e + 1 : e + 3] = u16(e) == 0 ? 2 : 0;
+    WriteFile(folder + "ZvSymbol.ttf", font), ScanFolder(folder);
+    ASSERT_EQ(1, displayList.count);
+    EXPECT_EQ((std::vector<int>{SAMPLE_READ, 0}), (std::vector<int>{displayList.records[0]->sample.state, displayList.records[0]->sample.lacks}));
+}
