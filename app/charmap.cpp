@@ -67,42 +67,39 @@ int CodePointToUtf16(uint32_t codePoint, WCHAR *units)
     return 2;
 }
 
+/* Hands the clipboard (open) a copy of size bytes in the given format; 0 when it
+ * could not be made or was refused (the block is then freed here). */
+static int SetClipboardBytes(UINT format, const void *bytes, size_t size)
+{
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+    void *copy = block != NULL ? GlobalLock(block) : NULL;
+    if (copy != NULL) {
+        memcpy(copy, bytes, size);
+        GlobalUnlock(block);
+        if (SetClipboardData(format, block) != NULL)
+            return 1;
+    }
+    if (block != NULL)
+        GlobalFree(block);
+    return 0;
+}
+
 int CopyUnicodeText(HWND owner, const WCHAR *text, int length)
 {
     if (!OpenClipboard(owner))
         return 0;
     EmptyClipboard();
-    int done = 1;
-    HGLOBAL wide = GlobalAlloc(GMEM_MOVEABLE, (SIZE_T)(length + 1) * sizeof(WCHAR));
-    WCHAR *w = wide != NULL ? (WCHAR *)GlobalLock(wide) : NULL;
-    if (w != NULL) {
-        memcpy(w, text, (size_t)length * sizeof(WCHAR));
-        w[length] = 0;
-        GlobalUnlock(wide);
-        if (SetClipboardData(CF_UNICODETEXT, wide) == NULL)
-            w = NULL;
-    }
-    if (w == NULL) {
-        done = 0;
-        if (wide != NULL)
-            GlobalFree(wide);
-    }
-    int bytes = length > 0 ? WideCharToMultiByte(CP_ACP, 0, text, length, NULL, 0, NULL, NULL) : 0;
-    HGLOBAL ansi = GlobalAlloc(GMEM_MOVEABLE, (SIZE_T)bytes + 1);
-    char *a = ansi != NULL ? (char *)GlobalLock(ansi) : NULL;
-    if (a != NULL) {
-        if (bytes > 0)
-            WideCharToMultiByte(CP_ACP, 0, text, length, a, bytes, NULL, NULL);
-        a[bytes] = 0;
-        GlobalUnlock(ansi);
-        if (SetClipboardData(CF_TEXT, ansi) == NULL)
-            a = NULL;
-    }
-    if (a == NULL) {
-        done = 0;
-        if (ansi != NULL)
-            GlobalFree(ansi);
-    }
+    WCHAR wide[kCopyLimit + 1];
+    char ansi[4 * kCopyLimit + 1];
+    if (length > kCopyLimit)
+        length = kCopyLimit;
+    memcpy(wide, text, (size_t)length * sizeof(WCHAR));
+    wide[length] = 0;
+    int bytes = length > 0 ? WideCharToMultiByte(CP_ACP, 0, text, length, ansi, (int)sizeof ansi - 1,
+                                                 NULL, NULL) : 0;
+    ansi[bytes > 0 ? bytes : 0] = 0;
+    int done = SetClipboardBytes(CF_UNICODETEXT, wide, (size_t)(length + 1) * sizeof(WCHAR));
+    done &= SetClipboardBytes(CF_TEXT, ansi, (size_t)(bytes > 0 ? bytes : 0) + 1);
     CloseClipboard();
     return done;
 }

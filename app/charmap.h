@@ -28,8 +28,10 @@ HWND OpenCharacterMap(const FontRecord *record, int fromFile);
 /* Destroys every character map window of this thread. */
 void CloseCharacterMaps(void);
 
-/* Puts length UTF-16 units on the clipboard as Unicode text and, in the ANSI code
- * page, as text.  Returns 1, or 0 when the clipboard could not be had. */
+/* Puts length UTF-16 units (a face name or a character: the first kCopyLimit) on
+ * the clipboard as Unicode text and, in the ANSI code page, as text.  Returns 1,
+ * or 0 when the clipboard could not be had. */
+enum { kCopyLimit = 64 };
 int CopyUnicodeText(HWND owner, const WCHAR *text, int length);
 
 /* The cell of the index-th character of window in its client coordinates; 1 when
